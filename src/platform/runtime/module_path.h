@@ -1,0 +1,15 @@
+// Where the add-in's library file lies: the INI file and the language components are found beside it.
+#pragma once
+
+#include <filesystem>
+
+namespace trv3 {
+
+// Folder of the module (shared library or executable) that holds this code, found from the running
+// module itself, not from the working directory.
+std::filesystem::path addinFolder();
+
+// Lets tests place the add-in elsewhere; an empty path restores the real folder.
+void setAddinFolderOverride(const std::filesystem::path& folder);
+
+}  // namespace trv3

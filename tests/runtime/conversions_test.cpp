@@ -1,0 +1,85 @@
+#include "platform/runtime/conversions.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/runtime/errors.h"
+
+namespace trv3 {
+namespace {
+
+int32_t errorOf(auto&& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(toInt32(2.5), 2);
+  EXPECT_EQ(toInt32(3.5), 4);
+  EXPECT_EQ(toInt32(-2.5), -2);
+  EXPECT_EQ(toInt32(1000.5), 1000);
+  EXPECT_EQ(toInt32(1001.5), 1002);
+  EXPECT_EQ(toInt32(33025.0079), 33025);
+}
+
+TEST(Rounding, OutOfRangeIsOverflowAndNaNIsFloatingPoint) {
+  EXPECT_EQ(toInt32(2147483647.4), 2147483647);
+  EXPECT_EQ(errorOf([] { toInt32(2147483647.5); }), rt::Overflow);
+  EXPECT_EQ(errorOf([] { toInt32(-2147483649.0); }), rt::Overflow);
+  EXPECT_EQ(errorOf([] { toInt16(32767.5); }), rt::Overflow);
+  EXPECT_EQ(toInt16(-32768.4), -32768);
+  EXPECT_EQ(errorOf([] { toInt32(std::numeric_limits<double>::quiet_NaN()); }), rt::FloatingPoint);
+}
+
+TEST(Numeric, AcceptsBlanksSignsDecimalsAndExponents) {
+  EXPECT_EQ(parseNumeric(" 1 "), 1.0);
+  EXPECT_EQ(parseNumeric("2.5"), 2.5);
+  EXPECT_EQ(parseNumeric("-1"), -1.0);
+  EXPECT_EQ(parseNumeric("1.7E+01"), 17.0);
+  EXPECT_EQ(parseNumeric("+1.00000000E-06"), 1e-6);
+  EXPECT_EQ(parseNumeric(".5"), 0.5);
+  for (const char* text : {"", " ", "-", "POD1", "1 - On", "1e", "math ", "1.2.3", "0x10"})
+    EXPECT_FALSE(isNumeric(text)) << '"' << text << '"';
+}
+
+TEST(Numeric, LeadingNumberStopsAtTheFirstForeignCharacter) {
+  EXPECT_EQ(leadingNumber("  16\n"), 16.0);
+  EXPECT_EQ(leadingNumber("1.7E+01"), 17.0);
+  EXPECT_EQ(leadingNumber("17abc"), 17.0);
+  EXPECT_EQ(leadingNumber("12E"), 12.0);
+  EXPECT_EQ(leadingNumber("AVER"), 0.0);
+  EXPECT_EQ(leadingNumber(""), 0.0);
+}
+
+TEST(Numeric, TextToDoubleRefusesWhatIsNotANumber) {
+  EXPECT_EQ(textToDouble("03.10"), 3.1);
+  EXPECT_EQ(errorOf([] { textToDouble("A.01.2"); }), rt::TypeMismatch);
+  EXPECT_EQ(textToInt32(" 3 "), 3);
+  EXPECT_EQ(errorOf([] { textToInt32("abc"); }), rt::TypeMismatch);
+}
+
+TEST(Booleans, NumbersAndWordsConvert) {
+  EXPECT_FALSE(textToBool("0"));
+  EXPECT_TRUE(textToBool("1"));
+  EXPECT_TRUE(textToBool("-3.5"));
+  EXPECT_TRUE(textToBool("True"));
+  EXPECT_FALSE(textToBool("false"));
+  EXPECT_EQ(errorOf([] { textToBool("ON"); }), rt::TypeMismatch);
+  EXPECT_EQ(errorOf([] { textToBool(""); }), rt::TypeMismatch);
+}
+
+TEST(Text, SubstringTestsRespectOrIgnoreCase) {
+  EXPECT_TRUE(containsNoCase("Velmora Instruments", "VELMORA"));
+  EXPECT_FALSE(contains("Velmora", "velmora"));
+  EXPECT_TRUE(contains("TRV30K2A,TRV30K4A", "TRV30K2"));
+  EXPECT_EQ(toUpperAscii("pod2 - Off"), "POD2 - OFF");
+}
+
+}  // namespace
+}  // namespace trv3
