@@ -39,7 +39,13 @@ typedef uint32_t LCID;
 #define DISP_E_UNKNOWNNAME ((HRESULT)0x80020006u)
 #define DISP_E_EXCEPTION ((HRESULT)0x80020009u)
 #define DISP_E_OVERFLOW ((HRESULT)0x8002000Au)
+#define DISP_E_NONAMEDARGS ((HRESULT)0x80020007u)
+#define DISP_E_BADVARTYPE ((HRESULT)0x80020008u)
 #define DISP_E_BADPARAMCOUNT ((HRESULT)0x8002000Eu)
+#define DISP_E_BADINDEX ((HRESULT)0x8002000Bu)
+#define SELFREG_E_TYPELIB ((HRESULT)0x80040200u)
+#define SELFREG_E_CLASS ((HRESULT)0x80040201u)
+#define CTL_E_BASE ((HRESULT)0x800A0000u) /* run-time error n travels as CTL_E_BASE + n */
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 
@@ -145,6 +151,7 @@ typedef struct EXCEPINFO {
 #define DISPATCH_PROPERTYPUT 0x4
 #define DISPATCH_PROPERTYPUTREF 0x8
 #define DISPID_PROPERTYPUT (-3)
+#define DISPID_UNKNOWN (-1)
 
 typedef struct IUnknownVtbl {
   HRESULT (*QueryInterface)(IUnknown* self, const IID* iid, void** object);
@@ -181,6 +188,48 @@ typedef struct IClassFactoryVtbl {
 struct IClassFactory {
   const IClassFactoryVtbl* lpVtbl;
 };
+
+/* Error info: the description and source of the last failure of a call on this thread. */
+typedef struct IErrorInfo IErrorInfo;
+typedef struct IErrorInfoVtbl {
+  HRESULT (*QueryInterface)(IErrorInfo* self, const IID* iid, void** object);
+  uint32_t (*AddRef)(IErrorInfo* self);
+  uint32_t (*Release)(IErrorInfo* self);
+  HRESULT (*GetGUID)(IErrorInfo* self, GUID* guid);
+  HRESULT (*GetSource)(IErrorInfo* self, BSTR* source);
+  HRESULT (*GetDescription)(IErrorInfo* self, BSTR* description);
+  HRESULT (*GetHelpFile)(IErrorInfo* self, BSTR* helpFile);
+  HRESULT (*GetHelpContext)(IErrorInfo* self, uint32_t* helpContext);
+} IErrorInfoVtbl;
+struct IErrorInfo {
+  const IErrorInfoVtbl* lpVtbl;
+};
+
+/* An in-process server keeps its error info in its own module, so a caller that used the vtable
+   asks the object for it: GetErrorInfo hands over (and clears) the calling thread's error info of
+   the object's module, or S_FALSE with NULL when there is none. */
+typedef struct IThreadErrorInfo IThreadErrorInfo;
+typedef struct IThreadErrorInfoVtbl {
+  HRESULT (*QueryInterface)(IThreadErrorInfo* self, const IID* iid, void** object);
+  uint32_t (*AddRef)(IThreadErrorInfo* self);
+  uint32_t (*Release)(IThreadErrorInfo* self);
+  HRESULT (*GetErrorInfo)(IThreadErrorInfo* self, IErrorInfo** info);
+} IThreadErrorInfoVtbl;
+struct IThreadErrorInfo {
+  const IThreadErrorInfoVtbl* lpVtbl;
+};
+
+/* The entry points of an in-process server library. */
+typedef HRESULT (*DllGetClassObjectFn)(const CLSID* clsid, const IID* iid, void** object);
+typedef HRESULT (*DllCanUnloadNowFn)(void);
+typedef HRESULT (*DllRegisterServerFn)(void);
+
+extern const IID IID_IUnknown;
+extern const IID IID_IDispatch;
+extern const IID IID_IClassFactory;
+extern const IID IID_IErrorInfo;
+extern const IID IID_IThreadErrorInfo;
+extern const GUID GUID_NULL;
 
 #ifdef __cplusplus
 }

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/com/abi.h"
+#include "platform/com/safearray.h"
 
 namespace trv3::com {
 
@@ -22,6 +24,8 @@ class Variant {
   static Variant boolean(bool value); // VT_BOOL, -1 / 0
   static Variant object(IUnknown* unknown);    // VT_UNKNOWN, adds a reference
   static Variant object(IDispatch* dispatch);  // VT_DISPATCH, adds a reference
+  // VT_ARRAY | VT_I4, taking over the array's storage without copying the elements.
+  Variant(Int32SafeArray&& array);
   // Takes ownership of an ABI VARIANT (the source is left VT_EMPTY).
   static Variant adopt(VARIANT& raw);
 
@@ -45,6 +49,11 @@ class Variant {
   int32_t toInt32() const;
   double toDouble() const;
   bool toBool() const;
+
+  // The elements of a VT_ARRAY | VT_I4 value (BYREF followed); any other type raises TypeMismatch.
+  std::span<const int32_t> int32Elements() const;
+  // The array of a VT_ARRAY | VT_I4 value (BYREF followed), else nullptr.
+  const SAFEARRAY* int32Array() const;
 
  private:
   VARIANT raw_;

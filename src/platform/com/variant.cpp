@@ -1,0 +1,202 @@
+#include "platform/com/variant.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/com/automation.h"
+#include "platform/com/bstr.h"
+#include "platform/runtime/conversions.h"
+#include "platform/runtime/errors.h"
+
+namespace trv3::com {
+namespace {
+
+constexpr int32_t InvalidUseOfNull = 94;
+
+// The value a VARIANT stands for: BYREF is followed to the referenced value, which is returned as a
+// non-owning VARIANT.
+VARIANT valueOf(const VARIANT& variant) {
+  if ((variant.vt & VT_BYREF) == 0) return variant;
+  VARIANT value{};
+  const VARTYPE type = variant.vt & ~VT_BYREF;
+  if (type == VT_VARIANT) return variant.pvarVal ? valueOf(*variant.pvarVal) : value;
+  value.vt = type;
+  if (variant.plVal == nullptr) raise(rt::TypeMismatch);
+  if (type & VT_ARRAY) {
+    value.parray = *variant.pparray;
+    return value;
+  }
+  switch (type) {
+    case VT_I2: value.iVal = *variant.piVal; break;
+    case VT_I4: value.lVal = *variant.plVal; break;
+    case VT_R8: value.dblVal = *variant.pdblVal; break;
+    case VT_BOOL: value.boolVal = *variant.pboolVal; break;
+    case VT_ERROR: value.scode = *variant.plVal; break;
+    case VT_BSTR: value.bstrVal = *variant.pbstrVal; break;
+    case VT_UNKNOWN: value.punkVal = *variant.ppunkVal; break;
+    case VT_DISPATCH: value.pdispVal = *variant.ppdispVal; break;
+    default: raise(rt::TypeMismatch);
+  }
+  return value;
+}
+
+// The run-time's text of a double: up to 15 significant digits, exponent form outside that range.
+std::string doubleToText(double value) {
+  if (value == 0.0) return "0";
+  char text[40];
+  std::snprintf(text, sizeof text, "%.15G", value);
+  return text;
+}
+
+}  // namespace
+
+Variant::Variant() : raw_{} { raw_.vt = VT_EMPTY; }
+
+Variant::Variant(int16_t value) : Variant() {
+  raw_.vt = VT_I2;
+  raw_.iVal = value;
+}
+
+Variant::Variant(int32_t value) : Variant() {
+  raw_.vt = VT_I4;
+  raw_.lVal = value;
+}
+
+Variant::Variant(double value) : Variant() {
+  raw_.vt = VT_R8;
+  raw_.dblVal = value;
+}
+
+Variant::Variant(std::string_view utf8) : Variant() {
+  raw_.bstrVal = allocBstr(utf8);
+  raw_.vt = VT_BSTR;
+}
+
+Variant::Variant(const char* utf8) : Variant(std::string_view(utf8 ? utf8 : "")) {}
+
+Variant::Variant(const std::string& utf8) : Variant(std::string_view(utf8)) {}
+
+Variant::Variant(Int32SafeArray&& array) : Variant() {
+  raw_.parray = array.release();
+  if (raw_.parray == nullptr) raise(7, "Out of memory");
+  raw_.vt = VT_ARRAY | VT_I4;
+}
+
+Variant Variant::boolean(bool value) {
+  Variant v;
+  v.raw_.vt = VT_BOOL;
+  v.raw_.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return v;
+}
+
+Variant Variant::object(IUnknown* unknown) {
+  Variant v;
+  v.raw_.vt = VT_UNKNOWN;
+  v.raw_.punkVal = unknown;
+  if (unknown) unknown->lpVtbl->AddRef(unknown);
+  return v;
+}
+
+Variant Variant::object(IDispatch* dispatch) {
+  Variant v;
+  v.raw_.vt = VT_DISPATCH;
+  v.raw_.pdispVal = dispatch;
+  if (dispatch) dispatch->lpVtbl->AddRef(dispatch);
+  return v;
+}
+
+Variant Variant::adopt(VARIANT& raw) {
+  Variant v;
+  v.raw_ = raw;
+  VariantInit(&raw);
+  return v;
+}
+
+Variant::Variant(const Variant& other) : Variant() {
+  const HRESULT hr = VariantCopy(&raw_, &other.raw_);
+  if (hr == E_OUTOFMEMORY) raise(7, "Out of memory");
+  if (FAILED(hr)) raise(rt::TypeMismatch);
+}
+
+Variant::Variant(Variant&& other) noexcept : raw_(other.raw_) { VariantInit(&other.raw_); }
+
+Variant& Variant::operator=(const Variant& other) {
+  if (this != &other) {
+    Variant copy(other);
+    std::swap(raw_, copy.raw_);
+  }
+  return *this;
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this != &other) {
+    VariantClear(&raw_);
+    raw_ = other.raw_;
+    VariantInit(&other.raw_);
+  }
+  return *this;
+}
+
+Variant::~Variant() { VariantClear(&raw_); }
+
+VARIANT Variant::detach() {
+  VARIANT out = raw_;
+  VariantInit(&raw_);
+  return out;
+}
+
+std::string Variant::toText() const {
+  const VARIANT v = valueOf(raw_);
+  switch (v.vt) {
+    case VT_EMPTY: return {};
+    case VT_NULL: raise(InvalidUseOfNull, "Invalid use of Null");
+    case VT_I2: return std::to_string(v.iVal);
+    case VT_I4: return std::to_string(v.lVal);
+    case VT_R8: return doubleToText(v.dblVal);
+    case VT_BOOL: return v.boolVal ? "True" : "False";
+    case VT_BSTR: return bstrToUtf8(v.bstrVal);
+    default: raise(rt::TypeMismatch);
+  }
+}
+
+double Variant::toDouble() const {
+  const VARIANT v = valueOf(raw_);
+  switch (v.vt) {
+    case VT_EMPTY: return 0.0;
+    case VT_NULL: raise(InvalidUseOfNull, "Invalid use of Null");
+    case VT_I2: return v.iVal;
+    case VT_I4: return v.lVal;
+    case VT_R8: return v.dblVal;
+    case VT_BOOL: return v.boolVal ? -1.0 : 0.0;
+    case VT_BSTR: return textToDouble(bstrToUtf8(v.bstrVal));
+    default: raise(rt::TypeMismatch);
+  }
+}
+
+// Integers go through the double value: every 32-bit integer is exact there, and fractions take the
+// run-time's half-to-even rounding.
+int16_t Variant::toInt16() const { return trv3::toInt16(toDouble()); }
+
+int32_t Variant::toInt32() const { return trv3::toInt32(toDouble()); }
+
+bool Variant::toBool() const {
+  const VARIANT v = valueOf(raw_);
+  switch (v.vt) {
+    case VT_BOOL: return v.boolVal != 0;
+    case VT_BSTR: return textToBool(bstrToUtf8(v.bstrVal));
+    default: return toDouble() != 0.0;
+  }
+}
+
+const SAFEARRAY* Variant::int32Array() const {
+  const VARIANT v = valueOf(raw_);
+  return v.vt == (VT_ARRAY | VT_I4) ? v.parray : nullptr;
+}
+
+std::span<const int32_t> Variant::int32Elements() const {
+  const SAFEARRAY* array = int32Array();
+  if (array == nullptr) raise(rt::TypeMismatch);
+  return {static_cast<const int32_t*>(array->pvData), array->rgsabound[0].cElements};
+}
+
+}  // namespace trv3::com

@@ -1,0 +1,153 @@
+#include "platform/settings/store_file.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/runtime/errors.h"
+#include "platform/settings/settings_store.h"
+
+namespace trv3::settings {
+namespace {
+
+constexpr int32_t PathFileAccessError = 75;
+
+[[noreturn]] void raiseAccess(const std::filesystem::path& path, const char* what) {
+  raise(PathFileAccessError, std::string("Path/File access error: cannot ") + what + " " +
+                                 path.string());
+}
+
+std::filesystem::path homeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
+  return std::filesystem::current_path();
+}
+
+// Holds flock on the lock file beside the store for as long as it lives. The store itself is
+// replaced by rename, so it cannot carry the lock.
+class StoreLock {
+ public:
+  StoreLock(const std::filesystem::path& store, int operation) {
+    std::error_code ignored;
+    std::filesystem::create_directories(store.parent_path(), ignored);
+    const std::filesystem::path lockPath = store.string() + ".lock";
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) raiseAccess(lockPath, "open");
+    while (::flock(fd_, operation) != 0) {
+      if (errno != EINTR) {
+        ::close(fd_);
+        raiseAccess(lockPath, "lock");
+      }
+    }
+  }
+  ~StoreLock() { ::close(fd_); }  // closing releases the lock
+  StoreLock(const StoreLock&) = delete;
+  StoreLock& operator=(const StoreLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+enum class FileState { Missing, Parsed, Unparsable };
+
+FileState load(const std::filesystem::path& path, nlohmann::json& root) {
+  root = nlohmann::json::object();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return FileState::Missing;
+  std::stringstream text;
+  text << in.rdbuf();
+  nlohmann::json parsed = nlohmann::json::parse(text.str(), nullptr, false);
+  if (parsed.is_discarded() || !parsed.is_object()) return FileState::Unparsable;
+  root = std::move(parsed);
+  return FileState::Parsed;
+}
+
+// Keeps an unreadable store for the user to inspect instead of overwriting it.
+void setAside(const std::filesystem::path& path) {
+  const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+  std::error_code ignored;
+  std::filesystem::rename(
+      path, path.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid()),
+      ignored);
+}
+
+void writeAll(int fd, const std::string& text, const std::filesystem::path& path) {
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) raiseAccess(path, "write");
+    written += static_cast<size_t>(n);
+  }
+}
+
+void syncFolder(const std::filesystem::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& root) {
+  const std::string text = root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  const std::filesystem::path temporary = path.string() + ".tmp-" + std::to_string(getpid());
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) raiseAccess(temporary, "create");
+  try {
+    writeAll(fd, text, temporary);
+    if (::fsync(fd) != 0) raiseAccess(temporary, "flush");
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    throw;
+  }
+  ::close(fd);
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    raiseAccess(path, "replace");
+  }
+  syncFolder(path.parent_path());
+}
+
+}  // namespace
+
+std::filesystem::path storePath() {
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  const std::filesystem::path base =
+      configHome && *configHome ? std::filesystem::path(configHome) : homeFolder() / ".config";
+  return base / "velmora" / "registry.json";
+}
+
+nlohmann::json readStore() {
+  const std::filesystem::path path = storePath();
+  nlohmann::json root;
+  try {
+    StoreLock lock(path, LOCK_SH);
+    load(path, root);
+  } catch (const RuntimeError&) {
+    // An unreachable store reads as empty: every value takes its default.
+    root = nlohmann::json::object();
+  }
+  return root;
+}
+
+void updateStore(const std::function<void(nlohmann::json& root)>& change) {
+  const std::filesystem::path path = storePath();
+  StoreLock lock(path, LOCK_EX);
+  nlohmann::json root;
+  if (load(path, root) == FileState::Unparsable) setAside(path);
+  change(root);
+  replaceAtomically(path, root);
+}
+
+}  // namespace trv3::settings

@@ -1,0 +1,84 @@
+#include "platform/language/language_catalog.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <set>
+
+#include "platform/runtime/errors.h"
+#include "shared/MLocaleGen.h"
+
+namespace trv3::language {
+namespace {
+
+constexpr const char* Category = "{5C3A91E2-47B0-11d4-9F2A-0A0017C4B6D3}";
+
+class CatalogFolder : public ::testing::Test {
+ protected:
+  CatalogFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "trv3-lang-XXXXXX").string();
+    root_ = mkdtemp(pattern.data());
+    std::filesystem::create_directories(root_ / Category);
+    setCatalogFolder(root_);
+  }
+  ~CatalogFolder() override {
+    setCatalogFolder({});
+    std::filesystem::remove_all(root_);
+  }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(root_ / Category / name) << text;
+  }
+  static std::string component(int code, const std::string& text500) {
+    return R"({"countryCode": )" + std::to_string(code) +
+           R"(, "fontName": "DejaVu Sans", "fontSize": 8, "texts": {"500": ")" + text500 + R"("}})";
+  }
+  std::filesystem::path root_;
+};
+
+TEST_F(CatalogFolder, ListsValidComponentsInFileNameOrder) {
+  write("b.json", component(49, "Wellenform"));
+  write("a.json", component(1, "WaveForm"));
+  write("c.json", "{ not json");
+  write("d.json", R"({"countryCode": 33})");  // no texts: not a component
+  write("e.txt", component(44, "ignored"));
+  const auto components = LanguageCatalog().FindComponents(Category);
+  ASSERT_EQ(components.size(), 2u);
+  EXPECT_EQ(components[0]->ComponentCountryCode(), 1);
+  EXPECT_EQ(components[1]->ComponentCountryCode(), 49);
+  EXPECT_EQ(components[1]->GetText(500), "Wellenform");
+  EXPECT_EQ(components[0]->FontName(), "DejaVu Sans");
+  EXPECT_EQ(components[0]->FontSize(), 8);
+  EXPECT_THROW(components[0]->GetText(501), RuntimeError);
+  EXPECT_TRUE(LanguageCatalog().FindComponents("{00000000-0000-0000-0000-000000000000}").empty());
+}
+
+TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
+  write("a.json", component(1, "WaveForm"));
+  int32_t code = 7;
+  MLocaleGen::loadLanguage(code);
+  EXPECT_EQ(MLocaleGen::getLangText(500), "WaveForm");
+  MLocaleGen::releaseLanguage();
+}
+
+TEST(InstalledLanguages, EnglishGermanAndFrenchHoldEveryTextId) {
+  setCatalogFolder(TRV3_INSTALLED_LANGUAGES);
+  const auto components = LanguageCatalog().FindComponents(Category);
+  setCatalogFolder({});
+  std::set<int32_t> codes;
+  for (const auto& component : components) {
+    codes.insert(component->ComponentCountryCode());
+    EXPECT_EQ(component->FontName(), "DejaVu Sans");
+    EXPECT_EQ(component->FontSize(), 8);
+    for (int32_t id : {200, 201, 202, 500, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510, 512, 514})
+      EXPECT_FALSE(component->GetText(id).empty()) << "code " << component->ComponentCountryCode()
+                                                   << " id " << id;
+    const std::string label = component->GetText(514);
+    EXPECT_EQ(label.find("LX2xx"), label.rfind("LX2xx"));
+    EXPECT_NE(label.find("LX2xx"), std::string::npos);
+  }
+  EXPECT_EQ(codes, (std::set<int32_t>{1, 33, 49}));
+}
+
+}  // namespace
+}  // namespace trv3::language

@@ -1,0 +1,151 @@
+#include "platform/settings/settings_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/errors.h"
+#include "support/runtime_error_matchers.h"
+#include "support/temp_config_home.h"
+
+namespace trv3::settings {
+namespace {
+
+using testing::errorNumberOf;
+using testing::TempConfigHome;
+
+constexpr const char* App = "Velmora\\Quorvalis\\Arb Application";
+constexpr const char* Section = "TRV3 series";
+
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
+  return files;
+}
+
+TEST(SettingsStore, SavedValuesReadBackAndMissingOnesGiveTheDefault) {
+  TempConfigHome home;
+  EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), "1");
+  SaveSetting(App, Section, "Chan", "abc");
+  SaveSetting(App, Section, "Addr", "TCPIP0::127.0.0.1::inst0::INSTR");
+  EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), "abc");
+  EXPECT_EQ(GetSetting(App, Section, "chan"), "abc");  // names ignore letter case
+  EXPECT_EQ(GetSetting(App, Section, "Addr"), "TCPIP0::127.0.0.1::inst0::INSTR");
+  EXPECT_EQ(GetSetting(App, "Other section", "Chan", "d"), "d");
+  EXPECT_EQ(storePath(), home.storeFile());
+  // The application name nests keys, as a registry path would.
+  EXPECT_EQ(QueryValue("Software\\Program Settings\\Velmora\\Quorvalis\\Arb Application\\TRV3 series",
+                       "Chan"),
+            "abc");
+}
+
+TEST(SettingsStore, FollowsTheConfigFolderAtEveryCall) {
+  TempConfigHome first;
+  SaveSetting(App, Section, "Addr", "first");
+  {
+    TempConfigHome second;
+    EXPECT_EQ(GetSetting(App, Section, "Addr", "none"), "none");
+    SaveSetting(App, Section, "Addr", "second");
+  }
+  EXPECT_EQ(GetSetting(App, Section, "Addr"), "first");
+}
+
+TEST(SettingsStore, DeletingAValueOrASection) {
+  TempConfigHome home;
+  SaveSetting(App, Section, "Addr", "a");
+  SaveSetting(App, Section, "Chan", "2");
+  DeleteSetting(App, Section, "Addr");
+  EXPECT_EQ(GetSetting(App, Section, "Addr", "gone"), "gone");
+  EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
+  DeleteSetting(App, Section, "Addr");  // already gone: no change, no error
+  DeleteSetting(App, Section, "");
+  EXPECT_EQ(GetSetting(App, Section, "Chan", "gone"), "gone");
+}
+
+TEST(SettingsStore, RefusesEmptyNamesAndValuesWhereKeysStand) {
+  TempConfigHome home;
+  EXPECT_EQ(errorNumberOf([] { SaveSetting("", Section, "Chan", "1"); }), rt::InvalidProcedureCall);
+  EXPECT_EQ(errorNumberOf([] { SaveSetting(App, Section, "", "1"); }), rt::InvalidProcedureCall);
+  const ValueWrite key{"Software\\A\\B", "v", "1"};
+  SetValues({&key, 1});
+  const ValueWrite clash{"Software\\A", "B", "text"};
+  EXPECT_EQ(errorNumberOf([&] { SetValues({&clash, 1}); }), rt::InvalidProcedureCall);
+  EXPECT_EQ(QueryValue("Software\\A\\B", "v"), "1");
+}
+
+TEST(SettingsStore, WritesInOneChangeOrNotAtAll) {
+  TempConfigHome home;
+  const ValueWrite blocker{"Software\\A", "B", "text"};
+  SetValues({&blocker, 1});
+  const std::vector<ValueWrite> writes = {{"Software\\C", "", "kept?"}, {"Software\\A\\B", "x", "1"}};
+  EXPECT_NE(errorNumberOf([&] { SetValues(writes); }), 0);
+  EXPECT_EQ(QueryValue("Software\\C", ""), std::nullopt);
+  const std::vector<std::string> keys = {"Software\\A"};
+  DeleteKeys(keys);
+  EXPECT_EQ(QueryValue("Software\\A", "B"), std::nullopt);
+}
+
+TEST(SettingsStore, AnUnparsableFileIsSetAsideAndTreatedAsEmpty) {
+  TempConfigHome home;
+  std::filesystem::create_directories(home.storeFile().parent_path());
+  std::ofstream(home.storeFile()) << "{ \"Software\": broken";
+  EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), "1");
+  SaveSetting(App, Section, "Chan", "3");
+  EXPECT_EQ(GetSetting(App, Section, "Chan"), "3");
+  int setAside = 0, temporaries = 0;
+  for (const auto& file : filesIn(home.storeFile().parent_path())) {
+    const std::string name = file.filename().string();
+    if (name.starts_with("registry.json.unreadable-")) {
+      ++setAside;
+      std::ifstream in(file);
+      std::string text((std::istreambuf_iterator<char>(in)), {});
+      EXPECT_EQ(text, "{ \"Software\": broken");
+    }
+    if (name.find(".tmp-") != std::string::npos) ++temporaries;
+  }
+  EXPECT_EQ(setAside, 1);
+  EXPECT_EQ(temporaries, 0);
+}
+
+TEST(SettingsStore, TextIsKeptExactlyIncludingNonAsciiAndQuotes) {
+  TempConfigHome home;
+  const std::string value = "µs \"quoted\" \\ back\nline";
+  SaveSetting(App, Section, "Addr", value);
+  EXPECT_EQ(GetSetting(App, Section, "Addr"), value);
+}
+
+TEST(SettingsStore, TwoProcessesSavingAtOnceLoseNothing) {
+  TempConfigHome home;
+  constexpr int Writers = 2;
+  constexpr int KeysEach = 40;
+  std::vector<pid_t> children;
+  for (int writer = 0; writer < Writers; ++writer) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int status = 0;
+      for (int i = 0; i < KeysEach; ++i) {
+        const std::string key = "w" + std::to_string(writer) + "_" + std::to_string(i);
+        if (!resumeNext([&] { SaveSetting(App, Section, key, std::to_string(i)); })) status = 1;
+      }
+      _exit(status);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int writer = 0; writer < Writers; ++writer)
+    for (int i = 0; i < KeysEach; ++i)
+      EXPECT_EQ(GetSetting(App, Section, "w" + std::to_string(writer) + "_" + std::to_string(i)),
+                std::to_string(i));
+}
+
+}  // namespace
+}  // namespace trv3::settings
