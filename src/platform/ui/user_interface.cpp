@@ -1,0 +1,71 @@
+#include "platform/ui/user_interface.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <mutex>
+
+#include "platform/ui/script_user_interface.h"
+
+namespace trv3::ui {
+namespace {
+
+std::mutex registryMutex;
+std::map<std::string, UserInterfaceFactory>& registry() {
+  static std::map<std::string, UserInterfaceFactory> factories;
+  return factories;
+}
+
+thread_local UserInterface* installed = nullptr;
+thread_local std::unique_ptr<UserInterface> product;
+
+bool isSet(const EnvironmentLookup& environment, const char* variable) {
+  const char* value = environment(variable);
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+UserInterface& currentUserInterface() {
+  if (installed) return *installed;
+  if (!product) {
+    product = createUserInterface(requestedUserInterface([](const char* variable) { return std::getenv(variable); }),
+                                  std::cerr);
+  }
+  return *product;
+}
+
+ScopedUserInterface::ScopedUserInterface(UserInterface& userInterface) : previous_(installed) {
+  installed = &userInterface;
+}
+
+ScopedUserInterface::~ScopedUserInterface() { installed = previous_; }
+
+void showMessage(const std::string& text) { currentUserInterface().showMessage(text, DefaultMessageTitle); }
+
+void registerUserInterface(const std::string& name, UserInterfaceFactory factory) {
+  std::lock_guard lock(registryMutex);
+  registry()[name] = std::move(factory);
+}
+
+std::string requestedUserInterface(const EnvironmentLookup& environment) {
+  if (isSet(environment, "TRV3_UI")) return environment("TRV3_UI");
+  const bool display =
+      isSet(environment, "DISPLAY") || isSet(environment, "WAYLAND_DISPLAY") || isSet(environment, "QT_QPA_PLATFORM");
+  return display ? "qt" : "script";
+}
+
+std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std::ostream& notices) {
+  if (name != "script") {
+    UserInterfaceFactory factory;
+    {
+      std::lock_guard lock(registryMutex);
+      if (auto found = registry().find(name); found != registry().end()) factory = found->second;
+    }
+    if (factory) return factory();
+    notices << "trv3: user interface \"" << name << "\" is not available; using the script backend\n";
+  }
+  return ScriptUserInterface::fromEnvironment(notices);
+}
+
+}  // namespace trv3::ui

@@ -1,0 +1,75 @@
+// The user-interface backend that the dialogs run on: modal displays, message boxes, font
+// resolution and the mouse pointer. Each thread has its own current backend. The product chooses
+// it by name ("script" is built in; a toolkit library registers "qt" when the add-in loads, so
+// this library never links a toolkit); tests install their own with ScopedUserInterface.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+namespace trv3::ui {
+
+class Form;
+
+// The title of every message box: the component's own name.
+inline constexpr const char* DefaultMessageTitle = "vlmWFRM_TRV3";
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // Runs a modal display of a form that has just been made visible: tells the form each time its
+  // window becomes active, and returns once the form is hidden or unloaded. Displays nest. A
+  // run-time error raised by a handler during the display ends it and reaches the code that showed
+  // the form.
+  virtual void runModal(Form& form) = 0;
+
+  // A message box with an OK button only.
+  virtual void showMessage(const std::string& text, const std::string& title) = 0;
+
+  // The family that a font name really resolves to: a font that is not installed resolves to a
+  // substitute, whose name differs from the one asked for.
+  virtual std::string resolveFontFamily(const std::string& name) = 0;
+
+  // The form's pointer changed (0 default, 11 hourglass).
+  virtual void showMousePointer(const Form& form, int16_t pointer) = 0;
+};
+
+// The calling thread's backend: the one a ScopedUserInterface installed, or else the product's,
+// created on first use from requestedUserInterface().
+UserInterface& currentUserInterface();
+
+class ScopedUserInterface {
+ public:
+  explicit ScopedUserInterface(UserInterface& userInterface);
+  ~ScopedUserInterface();
+  ScopedUserInterface(const ScopedUserInterface&) = delete;
+  ScopedUserInterface& operator=(const ScopedUserInterface&) = delete;
+
+ private:
+  UserInterface* previous_;
+};
+
+// A message box with an OK button only and the default title, on the current backend.
+void showMessage(const std::string& text);
+
+using UserInterfaceFactory = std::function<std::unique_ptr<UserInterface>()>;
+
+// Makes a backend available by name to every thread; a later registration under the same name
+// replaces the earlier one.
+void registerUserInterface(const std::string& name, UserInterfaceFactory factory);
+
+using EnvironmentLookup = std::function<const char*(const char* variable)>;
+
+// "script" or "qt" (or another registered name): TRV3_UI when it is set; otherwise "qt" when a
+// display is available (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), else "script".
+std::string requestedUserInterface(const EnvironmentLookup& environment);
+
+// The backend of that name; a name that is neither "script" nor registered falls back to the
+// script backend, with a notice.
+std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std::ostream& notices);
+
+}  // namespace trv3::ui
