@@ -1,0 +1,84 @@
+#include "acquisition/SampleConversion.h"
+
+#include <algorithm>
+
+#include "acquisition/LongArithmetic.h"
+#include "platform/runtime/conversions.h"
+#include "platform/runtime/errors.h"
+
+namespace trv3 {
+namespace {
+
+// Adding and subtracting 1.5 * 2^52 rounds any |x| below 2^51 to an integer, halves to even, in
+// the default rounding mode, without a branch or a library call.
+constexpr double RoundingShift = 6755399441055744.0;
+
+// From this difference to the zero code on, the scaled value lies beyond the 16-bit range, so the
+// difference can be clamped to it first and the double arithmetic stays small and branch-free.
+constexpr int32_t SaturatingDifference = 100;
+static_assert(SaturatingDifference * ScaleFactor >= -double{ScaledCodeMin} + 0.5);
+
+struct CodeBounds {
+  int32_t low;
+  int32_t high;
+};
+
+// The two loops over the whole block run once for the generic processor and once for one with
+// 256-bit vectors; the loader picks the clone.
+[[gnu::target_clones("avx2", "default")]]
+CodeBounds boundsOf(std::span<const int32_t> codes) {
+  int32_t low = codes.front(), high = codes.front();
+  for (const int32_t code : codes) {
+    low = std::min(low, code);
+    high = std::max(high, code);
+  }
+  return {low, high};
+}
+
+// Scales, clamps and mirrors codes already known not to overflow anywhere.
+[[gnu::target_clones("avx2", "default")]]
+void scaleAndMirror(int32_t* codes, size_t count, int32_t zeroCode, int32_t twiceZero) {
+  for (size_t i = 0; i < count; ++i) {
+    const int32_t difference =
+        std::clamp(codes[i] - zeroCode, -SaturatingDifference, SaturatingDifference);
+    const double rounded = (difference * ScaleFactor + RoundingShift) - RoundingShift;
+    codes[i] = twiceZero - std::clamp(static_cast<int32_t>(rounded), ScaledCodeMin, ScaledCodeMax);
+  }
+}
+
+// One code through the scaling step with every check of the run-time; used only on the extremes.
+int32_t scaleChecked(int32_t code, int32_t zeroCode) {
+  const int32_t difference = longSubtract(code, zeroCode);
+  const int32_t scaled = toInt32(difference * ScaleFactor);
+  return std::clamp(scaled, ScaledCodeMin, ScaledCodeMax);
+}
+
+}  // namespace
+
+SampleConversion::SampleConversion(std::span<const int32_t> block, size_t pointCount,
+                                   int32_t zeroCode)
+    : pointCount_(pointCount), zeroCode_(zeroCode) {
+  const auto present = block.first(std::min(pointCount, block.size()));
+  if (present.empty()) raise(rt::SubscriptOutOfRange);
+  const CodeBounds bounds = boundsOf(present);
+  scaledLow_ = scaleChecked(bounds.low, zeroCode);
+  scaledHigh_ = scaleChecked(bounds.high, zeroCode);
+  if (present.size() < pointCount) raise(rt::SubscriptOutOfRange);
+}
+
+void SampleConversion::apply(std::span<int32_t> block) const {
+  const int32_t twiceZero = longMultiply(2, zeroCode_);
+  longSubtract(twiceZero, scaledLow_);
+  longSubtract(twiceZero, scaledHigh_);
+  const auto beyond = block.subspan(pointCount_);
+  if (!beyond.empty()) {
+    const CodeBounds bounds = boundsOf(beyond);
+    longSubtract(twiceZero, bounds.low);
+    longSubtract(twiceZero, bounds.high);
+  }
+
+  scaleAndMirror(block.data(), pointCount_, zeroCode_, twiceZero);
+  for (int32_t& code : beyond) code = twiceZero - code;
+}
+
+}  // namespace trv3
