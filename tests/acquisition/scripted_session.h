@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/io/io_session.h"
-#include "platform/io/io_status.h"
 #include "platform/runtime/clock.h"
 #include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
@@ -18,6 +17,9 @@ namespace trv3::testing {
 
 class ScriptedSession : public io::IoSession {
  public:
+  // The number of the run-time error of a read or write that times out.
+  static constexpr int32_t TimeoutError = static_cast<int32_t>(0xBFFF0015u);
+
   // The text answer to a query, by the query's text; a query without one times out on its read.
   std::map<std::string, std::string> replies;
   // The codes of the "waveform:data?" block.
@@ -67,7 +69,9 @@ class ScriptedSession : public io::IoSession {
   }
 
  private:
-  [[noreturn]] static void timeOut() { raise(io::status::Timeout, "Timeout expired", "VelmoraIOUtilsLib"); }
+  [[noreturn]] static void timeOut() {
+    raise(TimeoutError, "Timeout expired", "VelmoraIOUtilsLib");
+  }
 
   void logRead(std::string_view format) { log.push_back("read " + std::string(format)); }
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "acquisition/MWaveFormModule.h"
-#include "platform/io/io_status.h"
 #include "platform/runtime/clock.h"
 #include "reference_conversion.h"
 #include "scripted_session.h"
@@ -196,13 +195,13 @@ TEST_F(TransferWaveform, FailingMirrorLeavesTheTimeWrittenAndTheArrayUndelivered
 
 TEST_F(TransferWaveform, IoFailureStopsTheSequenceAtOnce) {
   session.failingCommand = "waveform:source  Channel1";
-  EXPECT_EQ(transfer(), io::status::Timeout);
+  EXPECT_EQ(transfer(), ScriptedSession::TimeoutError);
   EXPECT_EQ(session.log, (std::vector<std::string>{":Stop", ":WAVeform:POINts:MODE RAW",
                                                    "waveform:points 1000"}));
   session.failingCommand.clear();
   session.replies.erase("waveform:preamble?");
   session.log.clear();
-  EXPECT_EQ(transfer(), io::status::Timeout);
+  EXPECT_EQ(transfer(), ScriptedSession::TimeoutError);
   EXPECT_FALSE(session.wasSent("waveform:data?"));
   expectUntouched();
 }
@@ -228,7 +227,7 @@ TEST(ReadInstrumentModel, ReplyWithoutCommaOrWithoutAnswerRaises) {
     MWaveFormModule::ReadInstrumentModel(session);
     FAIL() << "no error raised";
   } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), io::status::Timeout);
+    EXPECT_EQ(e.number(), ScriptedSession::TimeoutError);
   }
 }
 
