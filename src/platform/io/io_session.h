@@ -4,6 +4,7 @@
 // act on. A session closes when its last reference goes.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -25,9 +26,21 @@ class Int32ArrayTarget {
   virtual int32_t* resize(size_t count) = 0;
 };
 
+// Largest block that format "I1" accepts: 256 Mi points (1 GiB as 32-bit codes). A longer header
+// is taken for a lying one, so that a faulty instrument cannot make us allocate without bound.
+constexpr size_t kMaxBlockPoints = size_t{256} << 20;
+
+// Time limit of one operation unless a session is given another: the number of milliseconds in the
+// environment variable "TRV3_IO_TIMEOUT_MS" when it holds a positive number, else 5000.
+std::chrono::milliseconds defaultIoTimeout();
+
 class IoSession {
  public:
   virtual ~IoSession() = default;
+
+  // Time limit of each operation: a connect, a write, or the read of one whole reply.
+  std::chrono::milliseconds Timeout() const { return timeout_; }
+  void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
 
   virtual std::string ResourceAddress() const = 0;
 
@@ -49,6 +62,9 @@ class IoSession {
   // Format "I1": an IEEE 488.2 block of one-byte codes (0..255), one per point, widened straight
   // into the target, which is resized to the block's length (within a sane bound).
   virtual void ReadFormatted(Int32ArrayTarget& target, std::string_view format) = 0;
+
+ private:
+  std::chrono::milliseconds timeout_ = defaultIoTimeout();
 };
 
 using IoSessionRef = std::shared_ptr<IoSession>;

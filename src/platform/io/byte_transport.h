@@ -1,0 +1,40 @@
+// The byte-level link under a session: one transport per file (raw socket, VXI-11). Message
+// terminators, replies and blocks are the business of the layer above (ReplyReader).
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "platform/io/deadline.h"
+
+namespace trv3::io {
+
+struct ReceivedPiece {
+  size_t size = 0;
+  // The transport itself marked the end of the message with the last byte of this piece.
+  bool endOfMessage = false;
+};
+
+class ByteTransport {
+ public:
+  virtual ~ByteTransport() = default;
+
+  // Sends the bytes as one message.
+  virtual void send(std::string_view message, const Deadline& deadline) = 0;
+
+  // Waits for input and returns what arrived, at most buffer.size() bytes.
+  virtual ReceivedPiece receive(std::span<char> buffer, const Deadline& deadline) = 0;
+
+  // Whether receive marks the ends of messages; where it does not, only a newline ends a reply.
+  virtual bool marksMessageEnd() const = 0;
+
+  // Brings the link back to a clean state after an interrupted exchange, so that the remains of
+  // an old reply never answer the next command.
+  virtual void clearPendingInput(const Deadline& deadline) = 0;
+
+  // A receive size that suits the transport.
+  virtual size_t preferredReceiveSize() const = 0;
+};
+
+}  // namespace trv3::io

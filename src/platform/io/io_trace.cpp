@@ -1,0 +1,76 @@
+#include "platform/io/io_trace.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+namespace trv3::io {
+namespace {
+
+std::string escaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto code = static_cast<unsigned char>(c);
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\\') out += "\\\\";
+    else if (code < 0x20 || code == 0x7F) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", code);
+      out += hex;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string utcTimestamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm parts{};
+  gmtime_r(&seconds, &parts);
+  char text[40];
+  const size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+  std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(millis));
+  return text;
+}
+
+}  // namespace
+
+IoTrace IoTrace::fromEnvironment() {
+  IoTrace trace;
+  if (const char* path = std::getenv("TRV3_IO_TRACE")) trace.path_ = path;
+  return trace;
+}
+
+void IoTrace::append(const std::string& address, std::string_view direction,
+                     std::string_view text) const {
+  if (path_.empty()) return;
+  std::ofstream file(path_, std::ios::app | std::ios::binary);
+  file << utcTimestamp() << ' ' << address << ' ' << direction << ' ' << text << '\n';
+}
+
+void IoTrace::sent(const std::string& address, std::string_view text) const {
+  if (!path_.empty()) append(address, "->", escaped(text));
+}
+
+void IoTrace::received(const std::string& address, std::string_view text) const {
+  if (!path_.empty()) append(address, "<-", escaped(text));
+}
+
+void IoTrace::receivedBlock(const std::string& address, size_t points) const {
+  append(address, "<-", "block of " + std::to_string(points) + " bytes");
+}
+
+void IoTrace::failed(const std::string& address, std::string_view description) const {
+  if (!path_.empty()) append(address, "!!", escaped(description));
+}
+
+}  // namespace trv3::io

@@ -1,0 +1,85 @@
+#include "platform/io/message_session.h"
+
+#include "platform/io/formatted_reply.h"
+#include "platform/io/io_status.h"
+#include "platform/runtime/errors.h"
+
+namespace trv3::io {
+
+MessageSession::MessageSession(std::string address, std::unique_ptr<ByteTransport> transport,
+                               IoTrace trace)
+    : address_(std::move(address)), transport_(std::move(transport)),
+      reader_(*transport_, address_), trace_(std::move(trace)) {}
+
+template <class Exchange>
+auto MessageSession::exchange(Exchange&& body) -> decltype(body(std::declval<const Deadline&>())) {
+  const Deadline deadline(Timeout());
+  try {
+    return body(deadline);
+  } catch (const RuntimeError& error) {
+    interrupted_ = true;
+    trace_.failed(address_, error.description());
+    throw;
+  }
+}
+
+void MessageSession::send(std::string_view command, const Deadline& deadline) {
+  if (interrupted_) {
+    reader_.discard();
+    transport_->clearPendingInput(deadline);
+    interrupted_ = false;
+  }
+  std::string message(command);
+  if (message.empty() || message.back() != '\n') message += '\n';
+  trace_.sent(address_, command);
+  transport_->send(message, deadline);
+}
+
+std::string MessageSession::readText(const Deadline& deadline) {
+  std::string reply = reader_.readText(deadline);
+  trace_.received(address_, reply);
+  return reply;
+}
+
+void MessageSession::requireFormat(std::string_view format, std::string_view expected) const {
+  if (!isFormat(format, expected))
+    raiseIoError(status::UnsupportedFormat,
+                 "format \"" + std::string(format) + "\" cannot be read into this target; it takes \"" +
+                     std::string(expected) + "\"",
+                 address_);
+}
+
+void MessageSession::WriteCommand(std::string_view command) {
+  exchange([&](const Deadline& deadline) { send(command, deadline); });
+}
+
+std::string MessageSession::QueryText(std::string_view command) {
+  return exchange([&](const Deadline& deadline) {
+    send(command, deadline);
+    return readText(deadline);
+  });
+}
+
+void MessageSession::ReadFormatted(std::string& target, std::string_view format) {
+  requireFormat(format, "K");
+  target = exchange([&](const Deadline& deadline) { return readText(deadline); });
+}
+
+void MessageSession::ReadFormatted(std::vector<std::string>& target, std::string_view format) {
+  requireFormat(format, "K");
+  target = splitFields(exchange([&](const Deadline& deadline) { return readText(deadline); }));
+}
+
+void MessageSession::ReadFormatted(std::span<double> target, std::string_view format) {
+  requireFormat(format, "K");
+  fillNumbers(target, exchange([&](const Deadline& deadline) { return readText(deadline); }));
+}
+
+void MessageSession::ReadFormatted(Int32ArrayTarget& target, std::string_view format) {
+  requireFormat(format, "I1");
+  exchange([&](const Deadline& deadline) {
+    trace_.receivedBlock(address_, reader_.readBlock(target, deadline));
+  });
+}
+
+}  // namespace trv3::io

@@ -1,0 +1,36 @@
+#include "platform/io/portmapper.h"
+
+#include <netinet/in.h>
+
+#include "platform/io/io_status.h"
+#include "platform/io/rpc_connection.h"  // before the portmapper's protocol, which needs rpc.h
+#include "platform/io/tcp_connect.h"
+#include "vxi11.h"
+
+#include <rpc/pmap_prot.h>
+
+namespace trv3::io {
+
+uint16_t lookupVxi11CorePort(const std::string& host, uint16_t portmapperPort,
+                             const Deadline& deadline, const std::string& address) {
+  RpcConnection portmapper(connectTcp(host, portmapperPort, deadline, address), PMAPPROG, PMAPVERS,
+                           address);
+  pmap query{DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP, 0};
+  u_long port = 0;
+  const clnt_stat outcome = portmapper.call(deadline.remaining(), [&](CLIENT* client) {
+    // The connection's own time-out applies; this one only must not be zero, which would mean
+    // "send without waiting for the reply".
+    const timeval overridden{25, 0};
+    return clnt_call(client, PMAPPROC_GETPORT, reinterpret_cast<xdrproc_t>(xdr_pmap),
+                     reinterpret_cast<char*>(&query), reinterpret_cast<xdrproc_t>(xdr_u_long),
+                     reinterpret_cast<char*>(&port), overridden);
+  });
+  if (outcome != RPC_SUCCESS) portmapper.raiseCallFailure(outcome, "the portmapper query");
+  if (port == 0 || port > 65535)
+    raiseIoError(status::ResourceNotFound,
+                 "the instrument at " + host + " offers no VXI-11 service (its portmapper knows none)",
+                 address);
+  return static_cast<uint16_t>(port);
+}
+
+}  // namespace trv3::io

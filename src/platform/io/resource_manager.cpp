@@ -1,0 +1,56 @@
+#include <memory>
+
+#include "platform/io/io_session.h"
+#include "platform/io/io_status.h"
+#include "platform/io/message_session.h"
+#include "platform/io/portmapper.h"
+#include "platform/io/resource_string.h"
+#include "platform/io/socket_transport.h"
+#include "platform/io/tcp_connect.h"
+#include "platform/io/vxi11_transport.h"
+
+namespace trv3::io {
+namespace {
+
+thread_local SessionOpener currentOpener;
+
+std::unique_ptr<ByteTransport> openTransport(const ParsedResource& resource, const Deadline& deadline,
+                                             const std::string& address) {
+  switch (resource.kind) {
+    case InterfaceKind::RawSocket:
+      return std::make_unique<SocketTransport>(
+          connectTcp(resource.host, resource.port, deadline, address), address);
+    case InterfaceKind::Vxi11:
+      return Vxi11Transport::open(resource.host, resource.deviceName, kPortmapperPort, deadline,
+                                  address);
+    case InterfaceKind::Usb:
+      raiseIoError(status::InterfaceNotAvailable,
+                   "USB instruments cannot be reached: this I/O library has no USB interface", address);
+    case InterfaceKind::Gpib:
+      raiseIoError(status::InterfaceNotAvailable,
+                   "GPIB instruments cannot be reached: this I/O library has no GPIB interface",
+                   address);
+  }
+  raiseIoError(status::InvalidResourceName, "invalid resource string", address);
+}
+
+}  // namespace
+
+IoSessionRef IoResourceManager::Open(std::string_view address) {
+  if (currentOpener)
+    if (IoSessionRef session = currentOpener(address)) return session;
+  const std::string text(address);
+  const ParsedResource resource = parseResourceString(text);
+  const auto timeout = defaultIoTimeout();
+  auto transport = openTransport(resource, Deadline(timeout), text);
+  auto session = std::make_shared<MessageSession>(text, std::move(transport), IoTrace::fromEnvironment());
+  session->SetTimeout(timeout);
+  return session;
+}
+
+ScopedSessionOpener::ScopedSessionOpener(SessionOpener opener)
+    : previous_(std::exchange(currentOpener, std::move(opener))) {}
+
+ScopedSessionOpener::~ScopedSessionOpener() { currentOpener = std::move(previous_); }
+
+}  // namespace trv3::io

@@ -1,0 +1,71 @@
+#include "platform/io/socket_transport.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/io/io_status.h"
+
+namespace trv3::io {
+
+SocketTransport::SocketTransport(UniqueFd socket, std::string address)
+    : socket_(std::move(socket)), address_(std::move(address)) {}
+
+void SocketTransport::waitFor(short events, const Deadline& deadline) {
+  pollfd entry{socket_.get(), events, 0};
+  for (;;) {
+    const auto left = deadline.remaining();
+    const int ready = left.count() == 0 ? 0 : ::poll(&entry, 1, static_cast<int>(left.count()));
+    if (ready > 0) return;
+    if (ready == 0)
+      raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
+    if (errno != EINTR) raiseLost(errno);
+  }
+}
+
+void SocketTransport::raiseLost(int error) {
+  raiseIoError(status::ConnectionLost,
+               error == 0 ? std::string("connection closed by the instrument")
+                          : std::string("connection to the instrument lost: ") + std::strerror(error),
+               address_);
+}
+
+void SocketTransport::send(std::string_view message, const Deadline& deadline) {
+  while (!message.empty()) {
+    const ssize_t sent = ::send(socket_.get(), message.data(), message.size(), MSG_NOSIGNAL);
+    if (sent > 0) {
+      message.remove_prefix(static_cast<size_t>(sent));
+    } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      waitFor(POLLOUT, deadline);
+    } else if (sent < 0 && errno != EINTR) {
+      raiseLost(errno);
+    }
+  }
+}
+
+ReceivedPiece SocketTransport::receive(std::span<char> buffer, const Deadline& deadline) {
+  for (;;) {
+    const ssize_t got = ::recv(socket_.get(), buffer.data(), buffer.size(), 0);
+    if (got > 0) return {static_cast<size_t>(got), false};
+    if (got == 0) raiseLost(0);
+    if (errno == EAGAIN || errno == EWOULDBLOCK)
+      waitFor(POLLIN, deadline);
+    else if (errno != EINTR)
+      raiseLost(errno);
+  }
+}
+
+void SocketTransport::clearPendingInput(const Deadline& deadline) {
+  char sink[4096];
+  // Only what has already arrived is dropped; an instrument that keeps sending is cut off by the
+  // deadline rather than followed for ever.
+  while (!deadline.expired()) {
+    const ssize_t got = ::recv(socket_.get(), sink, sizeof sink, MSG_DONTWAIT);
+    if (got > 0 || (got < 0 && errno == EINTR)) continue;
+    return;  // nothing more waiting, or the connection is gone: the next operation reports that
+  }
+}
+
+}  // namespace trv3::io

@@ -1,0 +1,204 @@
+#include "platform/io/vxi11_transport.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/io/io_status.h"
+#include "platform/io/portmapper.h"
+#include "platform/io/rpc_connection.h"
+#include "platform/io/tcp_connect.h"
+#include "vxi11.h"
+
+namespace trv3::io {
+namespace {
+
+// Flags of write and read requests, reason bits of read replies, and the device's error codes.
+constexpr long kFlagEnd = 0x08;
+constexpr long kReasonTermChar = 0x02;
+constexpr long kReasonEnd = 0x04;
+constexpr long kErrorIoTimeout = 15;
+
+// The RPC layer waits this much longer than the instrument is told to, so that the instrument's
+// own time-out answer arrives rather than a dead connection being assumed.
+constexpr std::chrono::milliseconds kRpcMargin{1000};
+// The shortest maxRecvSize that the protocol allows; a link that reports less is taken at this.
+constexpr uint32_t kMinimumRecvSize = 1024;
+// Closing does not wait long for an instrument that no longer answers.
+constexpr std::chrono::milliseconds kCloseTimeout{1000};
+
+std::string deviceErrorText(long code) {
+  switch (code) {
+    case 1: return "syntax error";
+    case 3: return "device not accessible";
+    case 4: return "invalid link identifier";
+    case 5: return "parameter error";
+    case 6: return "channel not established";
+    case 8: return "operation not supported";
+    case 9: return "out of resources";
+    case 11: return "device locked by another link";
+    case 12: return "no lock held by this link";
+    case 17: return "I/O error";
+    case 21: return "invalid address";
+    case 23: return "abort";
+    case 29: return "channel already established";
+    default: return "error " + std::to_string(code);
+  }
+}
+
+// Frees what the RPC layer allocated for a reply when the reply goes out of scope.
+template <class Reply>
+class DecodedReply {
+ public:
+  DecodedReply(xdrproc_t decode) : decode_(decode) {}
+  ~DecodedReply() { xdr_free(decode_, reinterpret_cast<char*>(&value)); }
+  DecodedReply(const DecodedReply&) = delete;
+  DecodedReply& operator=(const DecodedReply&) = delete;
+  Reply value{};
+
+ private:
+  xdrproc_t decode_;
+};
+
+}  // namespace
+
+std::unique_ptr<Vxi11Transport> Vxi11Transport::open(const std::string& host,
+                                                     const std::string& deviceName,
+                                                     uint16_t portmapperPort,
+                                                     const Deadline& deadline,
+                                                     const std::string& address) {
+  Endpoint endpoint{host, lookupVxi11CorePort(host, portmapperPort, deadline, address), deviceName};
+  return std::unique_ptr<Vxi11Transport>(new Vxi11Transport(std::move(endpoint), address, deadline));
+}
+
+Vxi11Transport::Vxi11Transport(Endpoint endpoint, std::string address, const Deadline& deadline)
+    : endpoint_(std::move(endpoint)), address_(std::move(address)) {
+  createLink(deadline);
+}
+
+Vxi11Transport::~Vxi11Transport() {
+  if (linkBroken_) return;  // closing the connection, if any, is all that is left to do
+  Device_Link link = link_.id;
+  DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
+  link_.connection->call(kCloseTimeout,
+                         [&](CLIENT* client) { return destroy_link_1(&link, &reply.value, client); });
+}
+
+void Vxi11Transport::createLink(const Deadline& deadline) {
+  linkBroken_ = true;  // until the new link stands
+  link_ = Link{};
+  link_.connection = std::make_unique<RpcConnection>(
+      connectTcp(endpoint_.host, endpoint_.corePort, deadline, address_), DEVICE_CORE,
+      DEVICE_CORE_VERSION, address_);
+  std::string device = endpoint_.deviceName;
+  Create_LinkParms request{};
+  request.clientId = static_cast<long>(::getpid());
+  request.lockDevice = FALSE;
+  request.lock_timeout = 0;
+  request.device = device.data();
+  DecodedReply<Create_LinkResp> reply(reinterpret_cast<xdrproc_t>(xdr_Create_LinkResp));
+  call("create_link", deadline.remaining(),
+       [&](CLIENT* client) { return create_link_1(&request, &reply.value, client); });
+  if (reply.value.error != 0)
+    raiseIoError(status::ResourceNotFound,
+                 "the instrument refused a link to device \"" + endpoint_.deviceName +
+                     "\": " + deviceErrorText(reply.value.error),
+                 address_);
+  link_.id = reply.value.lid;
+  link_.maxRecvSize =
+      std::max<uint32_t>(static_cast<uint32_t>(reply.value.maxRecvSize), kMinimumRecvSize);
+  linkBroken_ = false;
+}
+
+void Vxi11Transport::requireLink() const {
+  if (linkBroken_)
+    raiseIoError(status::ConnectionLost,
+                 "the connection to the instrument was lost; the next command opens a new one",
+                 address_);
+}
+
+template <class Stub>
+void Vxi11Transport::call(const char* procedure, std::chrono::milliseconds ioTimeout, Stub&& stub) {
+  const clnt_stat outcome = link_.connection->call(ioTimeout + kRpcMargin, stub);
+  if (outcome == RPC_SUCCESS) return;
+  linkBroken_ = true;
+  link_.connection->raiseCallFailure(outcome, procedure);
+}
+
+void Vxi11Transport::raiseDeviceError(long code, const std::string& procedure) const {
+  if (code == kErrorIoTimeout)
+    raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
+  raiseIoError(status::IoFailure, "the instrument answered " + procedure + " with " + deviceErrorText(code),
+               address_);
+}
+
+uint32_t Vxi11Transport::remainingMilliseconds(const Deadline& deadline) const {
+  const auto left = deadline.remaining();
+  if (left.count() == 0)
+    raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
+  return static_cast<uint32_t>(left.count());
+}
+
+void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
+  requireLink();
+  size_t offset = 0;
+  while (offset < message.size()) {
+    const uint32_t ioTimeout = remainingMilliseconds(deadline);
+    const size_t piece = std::min<size_t>(link_.maxRecvSize, message.size() - offset);
+    Device_WriteParms request{};
+    request.lid = link_.id;
+    request.io_timeout = ioTimeout;
+    request.lock_timeout = 0;
+    request.flags = offset + piece == message.size() ? kFlagEnd : 0;
+    request.data.data_len = static_cast<u_int>(piece);
+    request.data.data_val = const_cast<char*>(message.data() + offset);
+    DecodedReply<Device_WriteResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp));
+    call("device_write", std::chrono::milliseconds{ioTimeout},
+         [&](CLIENT* client) { return device_write_1(&request, &reply.value, client); });
+    if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_write");
+    // The instrument may take less than the piece; the rest goes again in the next round.
+    offset += std::min<size_t>(reply.value.size, piece);
+  }
+}
+
+ReceivedPiece Vxi11Transport::receive(std::span<char> buffer, const Deadline& deadline) {
+  requireLink();
+  const uint32_t ioTimeout = remainingMilliseconds(deadline);
+  Device_ReadParms request{};
+  request.lid = link_.id;
+  request.requestSize = static_cast<u_long>(buffer.size());
+  request.io_timeout = ioTimeout;
+  request.lock_timeout = 0;
+  request.flags = 0;
+  request.termChar = 0;
+  DecodedReply<Device_ReadResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_ReadResp));
+  call("device_read", std::chrono::milliseconds{ioTimeout},
+       [&](CLIENT* client) { return device_read_1(&request, &reply.value, client); });
+  if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_read");
+  const size_t size = reply.value.data.data_len;
+  if (size > buffer.size())
+    raiseIoError(status::IoFailure,
+                 "the instrument sent " + std::to_string(size) + " bytes where " +
+                     std::to_string(buffer.size()) + " were asked for",
+                 address_);
+  if (size > 0) std::memcpy(buffer.data(), reply.value.data.data_val, size);
+  // A full buffer is not the end of a message: only END or the termination character are.
+  return {size, (reply.value.reason & (kReasonEnd | kReasonTermChar)) != 0};
+}
+
+void Vxi11Transport::clearPendingInput(const Deadline& deadline) {
+  if (linkBroken_) createLink(deadline);
+  const uint32_t ioTimeout = remainingMilliseconds(deadline);
+  Device_GenericParms request{};
+  request.lid = link_.id;
+  request.flags = 0;
+  request.lock_timeout = 0;
+  request.io_timeout = ioTimeout;
+  DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
+  call("device_clear", std::chrono::milliseconds{ioTimeout},
+       [&](CLIENT* client) { return device_clear_1(&request, &reply.value, client); });
+  if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_clear");
+}
+
+}  // namespace trv3::io

@@ -1,0 +1,66 @@
+// VXI-11 (TCP/IP instrument protocol) over the core channel: a link to one device of the
+// instrument, writes split at the link's maxRecvSize with END on the last piece, reads that carry
+// the END mark of the message, and device_clear to recover from an interrupted exchange. A call
+// that failed in the RPC layer leaves the connection's record stream out of step (the next reply
+// would be taken for the lost one), so recovery then starts on a new connection and link.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/io/byte_transport.h"
+
+namespace trv3::io {
+
+class RpcConnection;
+
+class Vxi11Transport final : public ByteTransport {
+ public:
+  // Finds the core channel through the host's portmapper, connects and creates the link.
+  static std::unique_ptr<Vxi11Transport> open(const std::string& host, const std::string& deviceName,
+                                              uint16_t portmapperPort, const Deadline& deadline,
+                                              const std::string& address);
+  // Destroys the link, then closes the connection.
+  ~Vxi11Transport() override;
+  Vxi11Transport(const Vxi11Transport&) = delete;
+  Vxi11Transport& operator=(const Vxi11Transport&) = delete;
+
+  void send(std::string_view message, const Deadline& deadline) override;
+  ReceivedPiece receive(std::span<char> buffer, const Deadline& deadline) override;
+  bool marksMessageEnd() const override { return true; }
+  void clearPendingInput(const Deadline& deadline) override;
+  size_t preferredReceiveSize() const override { return size_t{1} << 20; }
+
+ private:
+  struct Link {
+    std::unique_ptr<RpcConnection> connection;
+    long id = 0;
+    uint32_t maxRecvSize = 0;
+  };
+  struct Endpoint {
+    std::string host;
+    uint16_t corePort = 0;
+    std::string deviceName;
+  };
+
+  Vxi11Transport(Endpoint endpoint, std::string address, const Deadline& deadline);
+  // Connects to the core channel and creates a link to the device.
+  void createLink(const Deadline& deadline);
+  // Runs one call on the link's connection; a failure in the RPC layer marks the link as broken.
+  template <class Stub>
+  void call(const char* procedure, std::chrono::milliseconds ioTimeout, Stub&& stub);
+  // Refuses to work on a broken link: only recovery may use it.
+  void requireLink() const;
+  // Raises the run-time error for an error code that the instrument returned.
+  [[noreturn]] void raiseDeviceError(long code, const std::string& procedure) const;
+  // The time left, or a time-out error when none is.
+  uint32_t remainingMilliseconds(const Deadline& deadline) const;
+
+  Endpoint endpoint_;
+  std::string address_;
+  Link link_;
+  bool linkBroken_ = false;
+};
+
+}  // namespace trv3::io

@@ -1,0 +1,162 @@
+#include "platform/io/message_session.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "block_fixtures.h"
+#include "platform/io/io_status.h"
+#include "scripted_transport.h"
+#include "support/runtime_error_matchers.h"
+
+namespace trv3::io {
+namespace {
+
+using testing::ScriptedTransport;
+using testing::VectorTarget;
+using trv3::testing::errorNumberOf;
+
+class MessageSessionTest : public ::testing::Test {
+ protected:
+  MessageSessionTest() {
+    auto owned = std::make_unique<ScriptedTransport>();
+    transport = owned.get();
+    session = std::make_unique<MessageSession>("TCPIP::127.0.0.1::5025::SOCKET", std::move(owned),
+                                               IoTrace::fromEnvironment());
+  }
+  ScriptedTransport* transport;
+  std::unique_ptr<MessageSession> session;
+};
+
+TEST_F(MessageSessionTest, CommandsGoOutWithOneNewline) {
+  session->WriteCommand(":Stop");
+  session->WriteCommand("waveform:points 1000\n");
+  session->WriteCommand("");
+  EXPECT_EQ(transport->sent, (std::vector<std::string>{":Stop\n", "waveform:points 1000\n", "\n"}));
+}
+
+TEST_F(MessageSessionTest, QueryTextReturnsTheReplyWithoutItsEnding) {
+  transport->feed("VELMORA,TRV30K2A,SN0001,03.10\r\n");
+  EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K2A,SN0001,03.10");
+  EXPECT_EQ(transport->sent, std::vector<std::string>{"*IDN?\n"});
+}
+
+TEST_F(MessageSessionTest, FormatKIntoTextAndTextArray) {
+  transport->feed("ON\n");
+  transport->feed("VELMORA, TRV30K2A,,03.10\n");
+  transport->feed("\n");
+  std::string text = "old";
+  session->ReadFormatted(text, "K");
+  EXPECT_EQ(text, "ON");
+  std::vector<std::string> fields{"old"};
+  session->ReadFormatted(fields, "K");
+  EXPECT_EQ(fields, (std::vector<std::string>{"VELMORA", " TRV30K2A", "", "03.10"}));
+  session->ReadFormatted(fields, "K");
+  EXPECT_TRUE(fields.empty());
+}
+
+TEST_F(MessageSessionTest, FormatKIntoDoublesFillsFromTheStart) {
+  transport->feed("+0, +0,+1000, 1,+1.00000000E-06,-5.0E-04,0,9.9E+37, bad ,127, 3,99\n");
+  transport->feed("1.5,2.5\n");
+  std::vector<double> preamble(11, 0.0);
+  session->ReadFormatted(std::span<double>(preamble), "K");
+  EXPECT_EQ(preamble[2], 1000.0);
+  EXPECT_DOUBLE_EQ(preamble[4], 1e-6);
+  EXPECT_DOUBLE_EQ(preamble[5], -5e-4);
+  EXPECT_DOUBLE_EQ(preamble[7], 9.9e37);
+  EXPECT_TRUE(std::isnan(preamble[8]));
+  EXPECT_EQ(preamble[9], 127.0);
+  EXPECT_EQ(preamble[10], 3.0);  // the twelfth field has no place and is dropped
+
+  std::vector<double> few(4, -1.0);
+  session->ReadFormatted(std::span<double>(few), "K");
+  EXPECT_EQ(few, (std::vector<double>{1.5, 2.5, -1.0, -1.0}));
+}
+
+TEST_F(MessageSessionTest, FormatI1ReadsTheBlockIntoTheTarget) {
+  transport->feed(std::string("#14\x00\x0a\x7f\xff\n", 8));
+  VectorTarget target;
+  session->ReadFormatted(target, " i1 ");
+  EXPECT_EQ(target.values, (std::vector<int32_t>{0, 10, 127, 255}));
+}
+
+TEST_F(MessageSessionTest, FormatThatDoesNotSuitTheTargetIsRefusedWithoutReading) {
+  transport->feed("1\n");
+  std::string text;
+  VectorTarget target;
+  std::vector<double> numbers(2);
+  EXPECT_EQ(errorNumberOf([&] { session->ReadFormatted(text, "I1"); }), status::UnsupportedFormat);
+  EXPECT_EQ(errorNumberOf([&] { session->ReadFormatted(target, "K"); }), status::UnsupportedFormat);
+  EXPECT_EQ(errorNumberOf([&] { session->ReadFormatted(std::span<double>(numbers), "%f"); }),
+            status::UnsupportedFormat);
+  EXPECT_EQ(transport->piecesLeft(), 1u);
+}
+
+TEST_F(MessageSessionTest, InterruptedExchangeIsClearedBeforeTheNextCommand) {
+  transport->feed("#15ab");  // the block stops short, then the instrument is silent
+  VectorTarget target;
+  session->WriteCommand("waveform:data?");
+  EXPECT_EQ(errorNumberOf([&] { session->ReadFormatted(target, "I1"); }), status::Timeout);
+  EXPECT_EQ(transport->clears, 0);
+
+  transport->feed("cde\nstale\n");  // the rest of the old reply arrives late
+  session->WriteCommand("*IDN?");
+  EXPECT_EQ(transport->clears, 1);
+  transport->feed("VELMORA,TRV30K2A,SN1,1.0\n");
+  std::string reply;
+  session->ReadFormatted(reply, "K");
+  EXPECT_EQ(reply, "VELMORA,TRV30K2A,SN1,1.0");
+
+  session->WriteCommand("*CLS");  // a clean exchange leaves nothing to clear
+  EXPECT_EQ(transport->clears, 1);
+}
+
+TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("trv3_io_trace_" + std::to_string(::getpid()) + ".log");
+  std::filesystem::remove(path);
+  ::setenv("TRV3_IO_TRACE", path.c_str(), 1);
+  auto owned = std::make_unique<ScriptedTransport>();
+  ScriptedTransport& transport = *owned;
+  MessageSession session("TCPIP::127.0.0.1::5025::SOCKET", std::move(owned), IoTrace::fromEnvironment());
+  ::unsetenv("TRV3_IO_TRACE");
+
+  transport.feed("VELMORA,TRV30K2A\r\n");
+  transport.feed("#13\x01\n\x02\n");
+  session.QueryText("*IDN?");
+  VectorTarget target;
+  session.ReadFormatted(target, "I1");
+  EXPECT_THROW(session.QueryText("*OPC?"), RuntimeError);
+
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  std::filesystem::remove(path);
+  ASSERT_EQ(lines.size(), 5u);
+  const std::string address = " TCPIP::127.0.0.1::5025::SOCKET ";
+  EXPECT_NE(lines[0].find(address + "-> *IDN?"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find(address + "<- VELMORA,TRV30K2A"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(address + "<- block of 3 bytes"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find(address + "-> *OPC?"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[4].find(address + "!! Timeout expired before operation completed"), std::string::npos)
+      << lines[4];
+  EXPECT_EQ(lines[0].size() > 24 && lines[0][10] == 'T' && lines[0][23] == 'Z', true) << lines[0];
+}
+
+TEST(MessageSessionTimeout, DefaultComesFromTheEnvironment) {
+  ::setenv("TRV3_IO_TIMEOUT_MS", "1234", 1);
+  EXPECT_EQ(defaultIoTimeout(), std::chrono::milliseconds(1234));
+  ::setenv("TRV3_IO_TIMEOUT_MS", "12x", 1);
+  EXPECT_EQ(defaultIoTimeout(), std::chrono::milliseconds(5000));
+  ::setenv("TRV3_IO_TIMEOUT_MS", "0", 1);
+  EXPECT_EQ(defaultIoTimeout(), std::chrono::milliseconds(5000));
+  ::unsetenv("TRV3_IO_TIMEOUT_MS");
+  EXPECT_EQ(defaultIoTimeout(), std::chrono::milliseconds(5000));
+}
+
+}  // namespace
+}  // namespace trv3::io

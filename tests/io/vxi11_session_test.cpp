@@ -1,0 +1,167 @@
+// Sessions over the VXI-11 transport against an instrument served in the test process.
+#include <gtest/gtest.h>
+
+#include "block_fixtures.h"
+#include "fake_vxi11_instrument.h"
+#include "platform/io/io_status.h"
+#include "platform/io/message_session.h"
+#include "platform/io/vxi11_transport.h"
+#include "support/runtime_error_matchers.h"
+
+namespace trv3::io {
+namespace {
+
+using testing::codesOf;
+using testing::definiteBlock;
+using testing::everyCode;
+using testing::FakeVxi11Instrument;
+using testing::VectorTarget;
+using testing::Vxi11Behaviour;
+using testing::WrittenPiece;
+using trv3::testing::errorNumberOf;
+
+const std::string kAddress = "TCPIP::127.0.0.1::INSTR";
+
+std::unique_ptr<MessageSession> openSession(const FakeVxi11Instrument& instrument,
+                                            const std::string& device = "inst0") {
+  auto transport = Vxi11Transport::open("127.0.0.1", device, instrument.portmapperPort(),
+                                        Deadline(std::chrono::seconds(5)), kAddress);
+  return std::make_unique<MessageSession>(kAddress, std::move(transport), IoTrace{});
+}
+
+std::string idn(const std::string& message) {
+  return message == "*IDN?\n" ? "VELMORA,TRV30K4A,SN0002,03.10\n" : "";
+}
+
+TEST(Vxi11Session, QueryGoesOutWithEndAndTheReplyComesBackWithoutItsNewline) {
+  FakeVxi11Instrument instrument(idn);
+  const auto session = openSession(instrument);
+  EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
+  const std::vector<WrittenPiece> writes = instrument.writes();
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].data, "*IDN?\n");
+  EXPECT_TRUE(writes[0].end);
+}
+
+TEST(Vxi11Session, LongCommandIsSplitAtMaxRecvSizeWithEndOnlyWhereTheMessageEnds) {
+  Vxi11Behaviour behaviour;
+  behaviour.maxRecvSize = 1024;
+  behaviour.acceptPerWrite = 700;  // and the instrument takes less than it is given
+  FakeVxi11Instrument instrument([](const std::string&) { return ""; }, behaviour);
+  const auto session = openSession(instrument);
+  std::string command = ":DATA ";
+  for (int i = 0; command.size() < 3000; ++i) command += std::to_string(i) + ",";
+  session->WriteCommand(command);
+
+  const std::string message = command + "\n";
+  const std::vector<WrittenPiece> writes = instrument.writes();
+  ASSERT_GE(writes.size(), 5u);
+  for (const WrittenPiece& piece : writes) {
+    EXPECT_LE(piece.data.size(), 1024u);
+    const bool reachesTheEnd = message.ends_with(piece.data);
+    EXPECT_EQ(piece.end, reachesTheEnd) << piece.data.size();
+  }
+  EXPECT_TRUE(writes.back().end);
+  EXPECT_EQ(instrument.messages(), std::vector<std::string>{message});
+}
+
+TEST(Vxi11Session, ReadsLoopOverPiecesUntilEnd) {
+  const std::string small = everyCode(20000);
+  Vxi11Behaviour behaviour;
+  behaviour.givePerRead = 999;  // pieces without END and short of the request count
+  FakeVxi11Instrument instrument([&](const std::string& message) {
+    if (message == "SMALL?\n") return definiteBlock(small) + "\n";
+    return std::string("VELMORA,TRV30K4A,SN0002,03.10\n");
+  }, behaviour);
+  const auto session = openSession(instrument);
+  VectorTarget target;
+  session->WriteCommand("SMALL?");
+  session->ReadFormatted(target, "I1");
+  EXPECT_EQ(target.values, codesOf(small));
+  EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
+}
+
+TEST(Vxi11Session, FullBufferIsNotTheEndOfALargeBlock) {
+  const std::string large = everyCode(16000000);
+  FakeVxi11Instrument instrument([&](const std::string&) { return definiteBlock(large) + "\n"; });
+  const auto session = openSession(instrument);
+  VectorTarget target;
+  session->WriteCommand("waveform:data?");
+  session->ReadFormatted(target, "I1");
+  ASSERT_EQ(target.values.size(), large.size());
+  EXPECT_TRUE(target.values == codesOf(large));
+  EXPECT_GT(instrument.readRequestSizes().size(), 10u);
+}
+
+TEST(Vxi11Session, InstrumentTimeOutIsReportedAndClearedBeforeTheNextCommand) {
+  FakeVxi11Instrument instrument([](const std::string& message) {
+    return message == "SLOW?\n" ? std::string("late reply\n") : idn(message);
+  });
+  const auto session = openSession(instrument);
+  instrument.timeOutReads(1);
+  EXPECT_EQ(errorNumberOf([&] { session->QueryText("SLOW?"); }), status::Timeout);
+  EXPECT_EQ(instrument.clears(), 0);
+  // The late reply still waits in the instrument; the clear removes it.
+  EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
+  EXPECT_EQ(instrument.clears(), 1);
+}
+
+TEST(Vxi11Session, SilentInstrumentTimesOutAndTheNextCommandGetsANewLink) {
+  FakeVxi11Instrument instrument(idn);
+  const auto session = openSession(instrument);
+  session->SetTimeout(std::chrono::milliseconds(50));
+  instrument.setSilent(true);
+  EXPECT_EQ(errorNumberOf([&] { session->QueryText("*IDN?"); }), status::Timeout);
+  // Reading on without a command finds the connection given up.
+  std::string reply;
+  EXPECT_EQ(errorNumberOf([&] { session->ReadFormatted(reply, "K"); }), status::ConnectionLost);
+
+  instrument.setSilent(false);
+  session->SetTimeout(std::chrono::seconds(5));
+  EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
+  EXPECT_EQ(instrument.links(), 2);
+  EXPECT_EQ(instrument.clears(), 1);
+}
+
+TEST(Vxi11Session, ClosingTheSessionDestroysTheLink) {
+  FakeVxi11Instrument instrument(idn);
+  openSession(instrument)->WriteCommand("*CLS");
+  EXPECT_EQ(instrument.destroyedLinks(), 1);
+}
+
+TEST(Vxi11Open, UnknownDeviceNameIsRefused) {
+  FakeVxi11Instrument instrument(idn);
+  try {
+    openSession(instrument, "inst9");
+    FAIL() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.number(), status::ResourceNotFound);
+    EXPECT_NE(error.description().find("refused a link to device \"inst9\""), std::string::npos)
+        << error.description();
+  }
+}
+
+TEST(Vxi11Open, HostWithoutVxi11ServiceIsNotFound) {
+  Vxi11Behaviour behaviour;
+  behaviour.offersCoreChannel = false;
+  FakeVxi11Instrument instrument(idn, behaviour);
+  EXPECT_EQ(errorNumberOf([&] { openSession(instrument); }), status::ResourceNotFound);
+}
+
+TEST(Vxi11Open, NoPortmapperIsARefusedConnection) {
+  uint16_t closedPort = 0;
+  {
+    FakeVxi11Instrument gone(idn);
+    closedPort = gone.portmapperPort();
+  }
+  try {
+    Vxi11Transport::open("127.0.0.1", "inst0", closedPort, Deadline(std::chrono::seconds(5)), kAddress);
+    FAIL() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.number(), status::ResourceNotFound);
+    EXPECT_NE(error.description().find("connection refused"), std::string::npos) << error.description();
+  }
+}
+
+}  // namespace
+}  // namespace trv3::io
