@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/discovery/discovery_settings.h"
+#include "platform/discovery/discovery_source.h"
 #include "platform/discovery/discovery_texts.h"
 
 namespace trv3::discovery {
@@ -66,7 +67,7 @@ class DiscoveryControl {
   void setSupportedInstrumentsLabelVisible(bool visible);
 
   std::shared_ptr<DiscoverySettings> Settings() const { return settings_; }
-  // Clears the selection shown; the first assignment starts a search.
+  // The selection shown is the one the object holds; the first assignment starts a search.
   void setSettings(std::shared_ptr<DiscoverySettings> settings);
 
   // --- View state ---
@@ -96,7 +97,9 @@ class DiscoveryControl {
   // Waits at most `timeout` (and never past the search's own deadline) for the search to end, then
   // polls. Returns whether no search is running any more.
   bool waitForSearch(std::chrono::milliseconds timeout);
-  // Called on the worker thread whenever findings are waiting; it must only post to the owner.
+  // Called on a worker thread whenever findings are waiting or a search's sources are done; it
+  // must only post to the owner's thread. Installing it on a running search calls it at once when
+  // something is already waiting, so no wake-up is lost.
   void setResultsPendingHandler(std::function<void()> handler);
 
   // --- Change notifications, on the owner's thread ---
@@ -111,9 +114,15 @@ class DiscoveryControl {
     size_t sourceIndex;
     int rank;
   };
+  // Runs whose time is up but whose probes are still finishing; bounded so that repeated searches
+  // against silent instruments cannot pile up threads.
+  static constexpr size_t MaxRetiredRuns = 4;
 
   void startSearch();
   void endSearch();
+  void reapRetiredRuns();
+  // Returns whether the list changed.
+  bool addFinding(size_t sourceIndex, Finding finding);
   bool isSupported(const Entry& entry) const;
   void notify(DiscoveryChange change);
 
@@ -123,8 +132,8 @@ class DiscoveryControl {
   bool supportedInstrumentsLabelVisible_ = false;
   std::shared_ptr<DiscoverySettings> settings_;
   std::vector<Entry> entries_;
-  std::optional<std::string> selectedAddress_;
-  std::shared_ptr<SearchRun> run_;
+  std::unique_ptr<SearchRun> run_;
+  std::vector<std::unique_ptr<SearchRun>> retiredRuns_;
   bool searched_ = false;
   std::function<void()> resultsPendingHandler_;
   std::map<int, ChangeListener> listeners_;
