@@ -14,7 +14,7 @@ void ConfiguredAddressSource::discover(const SearchLimits& limits, const ReportF
   probes.reserve(addresses_.size());
   for (size_t index = 0; index < addresses_.size() && !limits.expired(); ++index) {
     probes.emplace_back([&, index] {
-      const std::optional<std::string> reply = probeIdn(addresses_[index]);
+      const std::optional<std::string> reply = probeIdn(addresses_[index], limits);
       if (reply && !limits.expired()) report({addresses_[index], *reply, static_cast<int>(index)});
     });
   }

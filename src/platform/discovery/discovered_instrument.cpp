@@ -14,6 +14,8 @@ io::IoSession& DiscoveredInstrument::session() {
     if (!opened) raise(rt::ObjectRequired, {}, resourceAddress_);
     session_ = std::move(opened);
   }
+  // The caller sets the time limit on this object; the open session must honour it.
+  session_->SetTimeout(Timeout());
   return *session_;
 }
 

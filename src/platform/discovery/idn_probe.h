@@ -1,13 +1,21 @@
 // Asks one instrument address for its identification through the I/O library.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
+#include "platform/discovery/discovery_source.h"
+
 namespace trv3::discovery {
 
+// A probe never waits longer than this for the reply, so that a search can ask an address that
+// does not answer and still list the others in time.
+constexpr std::chrono::milliseconds MaxProbeTime{1500};
+
 // Opens the address, sends "*IDN?" and returns the reply; nothing when the address cannot be
-// opened or does not answer.
-std::optional<std::string> probeIdn(const std::string& address);
+// opened, does not answer within the search's remaining time (at most MaxProbeTime), or the
+// search is over.
+std::optional<std::string> probeIdn(const std::string& address, const SearchLimits& limits);
 
 }  // namespace trv3::discovery

@@ -67,7 +67,7 @@ void NetworkSource::discover(const SearchLimits& limits, const ReportFinding& re
   const int firstRank = static_cast<int>(found.devices.size());
   for (size_t index = 0; index < found.serviceAddresses.size() && !limits.expired(); ++index) {
     const std::string& address = found.serviceAddresses[index];
-    if (const std::optional<std::string> reply = probeIdn(address)) {
+    if (const std::optional<std::string> reply = probeIdn(address, limits)) {
       report({address, *reply, firstRank + static_cast<int>(index)});
     }
   }

@@ -10,12 +10,13 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/discovery/idn_probe.h"
+
 namespace trv3::discovery {
 namespace {
 
 constexpr std::string_view DevicePrefix = "usbtmc";
 constexpr size_t MaxReplyLength = 256;
-constexpr std::chrono::milliseconds MaxProbeTime{1000};
 
 bool isUsbtmcName(const std::string& name) {
   if (name.size() <= DevicePrefix.size() || !name.starts_with(DevicePrefix)) return false;
