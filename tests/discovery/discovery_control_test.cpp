@@ -11,6 +11,7 @@ namespace trv3::discovery {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::GatedSource;
 using testing::ListedSource;
 using testing::sourcesOf;
 using testing::StallingSource;
@@ -142,6 +143,23 @@ TEST(DiscoveryControl, SearchEndsAtItsDeadlineWhileASourceStillWaits) {
   EXPECT_EQ(addressesOf(control), std::vector<std::string>{supportedScope.resourceAddress});
   EXPECT_FALSE(control.pollResults());
   EXPECT_EQ(control.instruments().size(), 1u);
+}
+
+TEST(DiscoveryControl, ASourceThatIgnoresTheStopHoldsUpNeitherTheSearchNorTheControlsEnd) {
+  auto gate = std::make_shared<GatedSource::Gate>();
+  ScopedDiscoverySources sources(sourcesOf(GatedSource(gate), ListedSource({supportedScope})));
+  {
+    DiscoveryControl control(20ms);
+    control.setSettings(settingsFor({}));
+    ASSERT_TRUE(control.waitForSearch(Generous));
+    EXPECT_EQ(control.instruments().size(), 1u);
+    ASSERT_TRUE(control.searchAgain());
+    // Were the end of the control to wait for the source, this scope would never be left.
+  }
+  gate->release();
+  // The source is still let finish, off the owner's thread.
+  std::unique_lock lock(gate->mutex);
+  EXPECT_TRUE(gate->opened.wait_for(lock, Generous, [&] { return gate->finished; }));
 }
 
 TEST(DiscoveryControl, WaitingReturnsAtTheCallersTimeOutWhileTheSearchGoesOn) {

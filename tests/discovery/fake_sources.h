@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -39,6 +40,33 @@ class StallingSource : public DiscoverySource {
  private:
   std::vector<Finding> findings_;
   std::vector<Finding> late_;
+};
+
+// Ignores deadline and stop alike until the test opens the gate, like a probe stuck in a connect.
+class GatedSource : public DiscoverySource {
+ public:
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    bool finished = false;
+    void release() {
+      std::lock_guard lock(mutex);
+      open = true;
+      opened.notify_all();
+    }
+  };
+
+  explicit GatedSource(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
+  void discover(const SearchLimits&, const ReportFinding&) override {
+    std::unique_lock lock(gate_->mutex);
+    gate_->opened.wait(lock, [this] { return gate_->open; });
+    gate_->finished = true;
+    gate_->opened.notify_all();
+  }
+
+ private:
+  std::shared_ptr<Gate> gate_;
 };
 
 // A factory for ScopedDiscoverySources from a list of source builders.

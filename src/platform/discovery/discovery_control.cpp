@@ -5,6 +5,7 @@
 
 #include "platform/discovery/discovered_instrument.h"
 #include "platform/discovery/idn_reply.h"
+#include "platform/discovery/search_reaper.h"
 #include "platform/discovery/search_run.h"
 #include "platform/runtime/conversions.h"
 
@@ -12,7 +13,9 @@ namespace trv3::discovery {
 
 DiscoveryControl::DiscoveryControl(std::chrono::milliseconds searchTime) : searchTime_(searchTime) {}
 
-DiscoveryControl::~DiscoveryControl() = default;
+DiscoveryControl::~DiscoveryControl() {
+  if (run_) retireRun();
+}
 
 void DiscoveryControl::SetLanguage(int32_t countryCode) {
   languageCode_ = countryCode;
@@ -68,8 +71,6 @@ std::optional<size_t> DiscoveryControl::selectedIndex() const {
 
 bool DiscoveryControl::searchAgain() {
   if (run_) return false;
-  reapRetiredRuns();
-  if (retiredRuns_.size() >= MaxRetiredRuns) return false;
   // The list starts empty, so a pick from the old list would be invisible.
   clearSelection();
   if (!entries_.empty()) {
@@ -96,7 +97,6 @@ void DiscoveryControl::clearSelection() {
 }
 
 bool DiscoveryControl::pollResults() {
-  reapRetiredRuns();
   if (!run_) return false;
   // Judged before taking, so that whatever arrived up to the deadline is still shown.
   const bool timeUp = run_->timeUp();
@@ -142,17 +142,19 @@ void DiscoveryControl::startSearch() {
 }
 
 void DiscoveryControl::endSearch() {
-  run_->stop();
-  // A probe still waiting for its instrument must not hold up the owner's thread: its run is
-  // kept aside until the probe's own time-out ends it.
-  if (!run_->sourcesDone()) retiredRuns_.push_back(std::move(run_));
-  run_.reset();
+  retireRun();
   searched_ = true;
   notify(DiscoveryChange::Busy);
 }
 
-void DiscoveryControl::reapRetiredRuns() {
-  std::erase_if(retiredRuns_, [](const std::unique_ptr<SearchRun>& run) { return run->sourcesDone(); });
+void DiscoveryControl::retireRun() {
+  run_->stop();
+  // A probe still waiting for its instrument must not hold up the owner's thread.
+  if (run_->sourcesDone()) {
+    run_.reset();
+  } else {
+    finishInBackground(std::move(run_));
+  }
 }
 
 bool DiscoveryControl::addFinding(size_t sourceIndex, Finding finding) {

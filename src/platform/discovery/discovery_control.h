@@ -52,7 +52,7 @@ class DiscoveryControl {
   static constexpr std::chrono::milliseconds DefaultSearchTime{3000};
 
   explicit DiscoveryControl(std::chrono::milliseconds searchTime = DefaultSearchTime);
-  // Stops a running search and waits for its worker, whose probes are bounded in time.
+  // Stops a running search without waiting for probes that are still out.
   ~DiscoveryControl();
   DiscoveryControl(const DiscoveryControl&) = delete;
   DiscoveryControl& operator=(const DiscoveryControl&) = delete;
@@ -114,13 +114,9 @@ class DiscoveryControl {
     size_t sourceIndex;
     int rank;
   };
-  // Runs whose time is up but whose probes are still finishing; bounded so that repeated searches
-  // against silent instruments cannot pile up threads.
-  static constexpr size_t MaxRetiredRuns = 4;
-
   void startSearch();
   void endSearch();
-  void reapRetiredRuns();
+  void retireRun();
   // Returns whether the list changed.
   bool addFinding(size_t sourceIndex, Finding finding);
   bool isSupported(const Entry& entry) const;
@@ -133,7 +129,6 @@ class DiscoveryControl {
   std::shared_ptr<DiscoverySettings> settings_;
   std::vector<Entry> entries_;
   std::unique_ptr<SearchRun> run_;
-  std::vector<std::unique_ptr<SearchRun>> retiredRuns_;
   bool searched_ = false;
   std::function<void()> resultsPendingHandler_;
   std::map<int, ChangeListener> listeners_;
