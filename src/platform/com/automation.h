@@ -27,6 +27,8 @@ HRESULT SafeArrayGetUBound(const SAFEARRAY* array, uint32_t dimension, int32_t* 
 void VariantInit(VARIANT* variant);
 HRESULT VariantClear(VARIANT* variant); /* frees what the VARIANT owns; BYREF targets stay */
 HRESULT VariantCopy(VARIANT* target, const VARIANT* source);
+/* As VariantCopy, but a BYREF source is copied as the value it refers to. */
+HRESULT VariantCopyInd(VARIANT* target, const VARIANT* source);
 
 #ifdef __cplusplus
 }

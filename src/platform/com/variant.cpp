@@ -13,33 +13,6 @@ namespace {
 
 constexpr int32_t InvalidUseOfNull = 94;
 
-// The value a VARIANT stands for: BYREF is followed to the referenced value, which is returned as a
-// non-owning VARIANT.
-VARIANT valueOf(const VARIANT& variant) {
-  if ((variant.vt & VT_BYREF) == 0) return variant;
-  VARIANT value{};
-  const VARTYPE type = variant.vt & ~VT_BYREF;
-  if (type == VT_VARIANT) return variant.pvarVal ? valueOf(*variant.pvarVal) : value;
-  value.vt = type;
-  if (variant.plVal == nullptr) raise(rt::TypeMismatch);
-  if (type & VT_ARRAY) {
-    value.parray = *variant.pparray;
-    return value;
-  }
-  switch (type) {
-    case VT_I2: value.iVal = *variant.piVal; break;
-    case VT_I4: value.lVal = *variant.plVal; break;
-    case VT_R8: value.dblVal = *variant.pdblVal; break;
-    case VT_BOOL: value.boolVal = *variant.pboolVal; break;
-    case VT_ERROR: value.scode = *variant.plVal; break;
-    case VT_BSTR: value.bstrVal = *variant.pbstrVal; break;
-    case VT_UNKNOWN: value.punkVal = *variant.ppunkVal; break;
-    case VT_DISPATCH: value.pdispVal = *variant.ppdispVal; break;
-    default: raise(rt::TypeMismatch);
-  }
-  return value;
-}
-
 // The run-time's text of a double: up to 15 significant digits, exponent form outside that range.
 std::string doubleToText(double value) {
   if (value == 0.0) return "0";
@@ -112,6 +85,15 @@ Variant Variant::adopt(VARIANT& raw) {
   return v;
 }
 
+Variant Variant::valueOf(const VARIANT& raw) {
+  VARIANT value;
+  VariantInit(&value);
+  const HRESULT hr = VariantCopyInd(&value, &raw);
+  if (hr == E_OUTOFMEMORY) raise(7, "Out of memory");
+  if (FAILED(hr)) raise(rt::TypeMismatch);
+  return adopt(value);
+}
+
 Variant::Variant(const Variant& other) : Variant() {
   const HRESULT hr = VariantCopy(&raw_, &other.raw_);
   if (hr == E_OUTOFMEMORY) raise(7, "Out of memory");
@@ -146,7 +128,8 @@ VARIANT Variant::detach() {
 }
 
 std::string Variant::toText() const {
-  const VARIANT v = valueOf(raw_);
+  const Variant held = valueOf(raw_);
+  const VARIANT& v = held.raw();
   switch (v.vt) {
     case VT_EMPTY: return {};
     case VT_NULL: raise(InvalidUseOfNull, "Invalid use of Null");
@@ -160,7 +143,8 @@ std::string Variant::toText() const {
 }
 
 double Variant::toDouble() const {
-  const VARIANT v = valueOf(raw_);
+  const Variant held = valueOf(raw_);
+  const VARIANT& v = held.raw();
   switch (v.vt) {
     case VT_EMPTY: return 0.0;
     case VT_NULL: raise(InvalidUseOfNull, "Invalid use of Null");
@@ -180,7 +164,8 @@ int16_t Variant::toInt16() const { return trv3::toInt16(toDouble()); }
 int32_t Variant::toInt32() const { return trv3::toInt32(toDouble()); }
 
 bool Variant::toBool() const {
-  const VARIANT v = valueOf(raw_);
+  const Variant held = valueOf(raw_);
+  const VARIANT& v = held.raw();
   switch (v.vt) {
     case VT_BOOL: return v.boolVal != 0;
     case VT_BSTR: return textToBool(bstrToUtf8(v.bstrVal));
@@ -188,9 +173,12 @@ bool Variant::toBool() const {
   }
 }
 
+// Read in place: the elements are handed out without a copy.
 const SAFEARRAY* Variant::int32Array() const {
-  const VARIANT v = valueOf(raw_);
-  return v.vt == (VT_ARRAY | VT_I4) ? v.parray : nullptr;
+  const VARIANT& v = raw_.vt == (VT_BYREF | VT_VARIANT) && raw_.pvarVal ? *raw_.pvarVal : raw_;
+  if (v.vt == (VT_ARRAY | VT_I4)) return v.parray;
+  if (v.vt == (VT_BYREF | VT_ARRAY | VT_I4)) return v.pparray ? *v.pparray : nullptr;
+  return nullptr;
 }
 
 std::span<const int32_t> Variant::int32Elements() const {

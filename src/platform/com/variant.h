@@ -28,6 +28,9 @@ class Variant {
   Variant(Int32SafeArray&& array);
   // Takes ownership of an ABI VARIANT (the source is left VT_EMPTY).
   static Variant adopt(VARIANT& raw);
+  // A copy of the value that an ABI VARIANT stands for, BYREF followed; raises TypeMismatch for a
+  // type that a Variant cannot hold.
+  static Variant valueOf(const VARIANT& raw);
 
   Variant(const Variant& other);
   Variant(Variant&& other) noexcept;

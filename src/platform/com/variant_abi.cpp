@@ -1,4 +1,4 @@
-// VariantInit / VariantClear / VariantCopy for the types our Variants hold.
+// VariantInit / VariantClear / VariantCopy / VariantCopyInd for the types our Variants hold.
 #include "platform/com/automation.h"
 
 extern "C" {
@@ -44,6 +44,37 @@ HRESULT VariantCopy(VARIANT* target, const VARIANT* source) {
   }
   *target = copy;
   return S_OK;
+}
+
+HRESULT VariantCopyInd(VARIANT* target, const VARIANT* source) {
+  if (target == nullptr || source == nullptr) return E_INVALIDARG;
+  if ((source->vt & VT_BYREF) == 0) return VariantCopy(target, source);
+  if (source->plVal == nullptr) return E_INVALIDARG;
+  const VARTYPE type = source->vt & ~VT_BYREF;
+  if (type == VT_VARIANT) {
+    // A reference to a Variant never refers to another reference.
+    if (source->pvarVal->vt == (VT_BYREF | VT_VARIANT)) return E_INVALIDARG;
+    return VariantCopyInd(target, source->pvarVal);
+  }
+  VARIANT value;  // borrows the referenced value; VariantCopy makes the owned copy
+  VariantInit(&value);
+  value.vt = type;
+  if (type & VT_ARRAY) {
+    value.parray = *source->pparray;
+  } else {
+    switch (type) {
+      case VT_I2: value.iVal = *source->piVal; break;
+      case VT_I4: value.lVal = *source->plVal; break;
+      case VT_ERROR: value.scode = *source->plVal; break;
+      case VT_R8: value.dblVal = *source->pdblVal; break;
+      case VT_BOOL: value.boolVal = *source->pboolVal; break;
+      case VT_BSTR: value.bstrVal = *source->pbstrVal; break;
+      case VT_UNKNOWN: value.punkVal = *source->ppunkVal; break;
+      case VT_DISPATCH: value.pdispVal = *source->ppdispVal; break;
+      default: return DISP_E_BADVARTYPE;
+    }
+  }
+  return VariantCopy(target, &value);
 }
 
 }  // extern "C"

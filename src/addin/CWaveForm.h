@@ -1,0 +1,41 @@
+// The add-in's one public class. It holds no acquisition logic: each member forwards to the
+// apartment's SessionState, the language strings or the fetch procedure. Creation loads the
+// remembered address, channel entry and points entry; destruction saves them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/com/variant.h"
+
+namespace trv3 {
+
+class CWaveForm {
+ public:
+  CWaveForm();   // initialisation: every step's error is skipped
+  ~CWaveForm();  // termination: every step's error is skipped
+  CWaveForm(const CWaveForm&) = delete;
+  CWaveForm& operator=(const CWaveForm&) = delete;
+
+  // Whatever the host assigns (value or object reference); nothing in the add-in reads it.
+  const com::Variant& module() const { return module_; }
+  void setModule(const com::Variant& value) { module_ = value; }
+
+  // Never fails; the outcome is read from WaveFormResult.
+  void getWaveform(com::Variant& wform, double& wTime);
+
+  // These two raise the language loader's run-time errors to the caller.
+  std::string ComponentID() const;
+  void setCountryCode(int32_t code);
+  int32_t countryCode() const;
+
+  int32_t WaveFormResult() const;
+  com::Variant CType() const;
+  // Always True; neither argument changes.
+  bool Execute(int32_t& Action, com::Variant& data);
+
+ private:
+  com::Variant module_;
+};
+
+}  // namespace trv3

@@ -1,0 +1,166 @@
+#include "addin/waveform_dispatch.h"
+
+#include <string_view>
+
+#include "platform/com/automation.h"
+#include "platform/com/dispatch_arguments.h"
+#include "platform/com/error_info.h"
+#include "platform/com/utf.h"
+#include "platform/runtime/conversions.h"
+
+namespace trv3::addin {
+namespace {
+
+using com::DispatchArguments;
+using com::DispatchFailure;
+
+struct MemberName {
+  const char* name;
+  DISPID id;
+};
+
+constexpr MemberName memberNames[] = {
+    {"module", DISPID_CWAVEFORM_MODULE},
+    {"getWaveform", DISPID_CWAVEFORM_GETWAVEFORM},
+    {"ComponentID", DISPID_CWAVEFORM_COMPONENTID},
+    {"countryCode", DISPID_CWAVEFORM_COUNTRYCODE},
+    {"WaveFormResult", DISPID_CWAVEFORM_WAVEFORMRESULT},
+    {"CType", DISPID_CWAVEFORM_CTYPE},
+    {"Execute", DISPID_CWAVEFORM_EXECUTE},
+};
+
+bool isGet(uint16_t flags) { return flags & DISPATCH_PROPERTYGET; }
+bool isMethod(uint16_t flags) { return flags & DISPATCH_METHOD; }
+bool isPut(uint16_t flags) { return flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF); }
+
+// A vtable member failed; its error info is this thread's.
+struct MemberFailure {
+  HRESULT status;
+};
+
+void check(HRESULT status) {
+  if (FAILED(status)) throw MemberFailure{status};
+}
+
+com::Variant asResult(int32_t value) { return com::Variant(value); }
+com::Variant asResult(VARIANT& value) { return com::Variant::adopt(value); }
+com::Variant asResult(BSTR text) {
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_BSTR;
+  value.bstrVal = text;
+  return com::Variant::adopt(value);
+}
+
+// A property get: no arguments, and what the vtable getter hands out becomes the result.
+template <class Value, class Getter>
+void readProperty(DISPPARAMS* params, VARIANT* result, Getter get) {
+  DispatchArguments arguments(params, 0);
+  Value value{};
+  check(get(&value));
+  com::setResult(result, asResult(value));
+}
+
+void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* params,
+                  VARIANT* result) {
+  const _CWaveFormVtbl& v = *self->lpVtbl;
+  switch (member) {
+    case DISPID_CWAVEFORM_MODULE:
+      if (isPut(flags)) {
+        DispatchArguments arguments(params, 1, true);
+        VARIANT& value = arguments.at(0);
+        check((flags & DISPATCH_PROPERTYPUTREF) ? v.set_module(self, value)
+                                                 : v.let_module(self, value));
+        return;
+      }
+      if (isGet(flags))
+        return readProperty<VARIANT>(params, result, [&](VARIANT* out) { return v.get_module(self, out); });
+      break;
+    case DISPID_CWAVEFORM_GETWAVEFORM:
+      if (isMethod(flags)) {
+        DispatchArguments arguments(params, 2);
+        com::VariantReference wform(arguments, 0);
+        com::ScalarReference<double> wTime(arguments, 1);
+        check(v.getWaveform(self, wform.get(), wTime.get()));
+        wTime.writeBack();
+        return;
+      }
+      break;
+    case DISPID_CWAVEFORM_COMPONENTID:
+      if (isGet(flags))
+        return readProperty<BSTR>(params, result, [&](BSTR* out) { return v.get_ComponentID(self, out); });
+      break;
+    case DISPID_CWAVEFORM_COUNTRYCODE:
+      if (isPut(flags)) {
+        DispatchArguments arguments(params, 1, true);
+        check(v.let_countryCode(self, arguments.int32Value(0)));
+        return;
+      }
+      if (isGet(flags))
+        return readProperty<int32_t>(params, result, [&](int32_t* out) { return v.get_countryCode(self, out); });
+      break;
+    case DISPID_CWAVEFORM_WAVEFORMRESULT:
+      if (isGet(flags))
+        return readProperty<int32_t>(params, result,
+                                     [&](int32_t* out) { return v.get_WaveFormResult(self, out); });
+      break;
+    case DISPID_CWAVEFORM_CTYPE:
+      if (isGet(flags))
+        return readProperty<VARIANT>(params, result, [&](VARIANT* out) { return v.get_CType(self, out); });
+      break;
+    case DISPID_CWAVEFORM_EXECUTE:
+      if (isMethod(flags)) {
+        DispatchArguments arguments(params, 2);
+        com::ScalarReference<int32_t> action(arguments, 0);
+        com::VariantReference data(arguments, 1);
+        VARIANT_BOOL done = VARIANT_FALSE;
+        check(v.Execute(self, action.get(), data.get(), &done));
+        com::setResult(result, com::Variant::boolean(done != VARIANT_FALSE));
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  throw DispatchFailure{DISP_E_MEMBERNOTFOUND};
+}
+
+}  // namespace
+
+HRESULT waveFormGetIDsOfNames(_CWaveForm*, const IID*, OLECHAR** names, uint32_t count, LCID,
+                              DISPID* ids) {
+  if (names == nullptr || ids == nullptr) return E_POINTER;
+  if (count == 0) return S_OK;
+  if (names[0] == nullptr) return E_INVALIDARG;
+  ids[0] = DISPID_UNKNOWN;
+  const std::string wanted = toLowerAscii(
+      com::utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(names[0]))));
+  for (const MemberName& member : memberNames)
+    if (toLowerAscii(member.name) == wanted) ids[0] = member.id;
+  // Arguments are passed by position only, so parameter names are not known.
+  for (uint32_t i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+}
+
+HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID*, LCID, uint16_t flags,
+                       DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                       uint32_t* argumentError) {
+  if (result != nullptr) VariantInit(result);
+  try {
+    invokeMember(self, member, flags, params, result);
+    return S_OK;
+  } catch (const DispatchFailure& failure) {
+    if (argumentError != nullptr) *argumentError = failure.argumentIndex;
+    return failure.status;
+  } catch (const MemberFailure& failure) {
+    // The member's error info travels in EXCEPINFO.
+    const auto record = com::takeErrorInfo();
+    if (exception == nullptr) return failure.status;
+    com::fillExcepInfo(*exception, record.value_or(com::ErrorRecord{failure.status, {}, {}}));
+    return DISP_E_EXCEPTION;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace trv3::addin

@@ -1,0 +1,171 @@
+#include "addin/waveform_object.h"
+
+#include <atomic>
+#include <cstddef>
+
+#include "addin/CWaveForm.h"
+#include "addin/waveform_dispatch.h"
+#include "platform/com/bstr.h"
+#include "platform/com/call_boundary.h"
+#include "platform/com/error_info.h"
+#include "platform/com/guid.h"
+#include "platform/com/module_lock.h"
+
+namespace trv3::addin {
+namespace {
+
+struct WaveFormObject {
+  WaveFormObject();
+  ~WaveFormObject() { com::unlockModule(); }
+
+  _CWaveForm face;  // first: the object's identity
+  IThreadErrorInfo errorFace;
+  std::atomic<uint32_t> references{1};
+  CWaveForm instance;  // constructed last, so its initialisation sees a complete object
+};
+
+WaveFormObject* objectOf(_CWaveForm* face) { return reinterpret_cast<WaveFormObject*>(face); }
+
+WaveFormObject* objectOf(IThreadErrorInfo* face) {
+  return reinterpret_cast<WaveFormObject*>(reinterpret_cast<char*>(face) -
+                                           offsetof(WaveFormObject, errorFace));
+}
+
+CWaveForm& instanceOf(_CWaveForm* face) { return objectOf(face)->instance; }
+
+HRESULT queryInterface(_CWaveForm* self, const IID* iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (iid == nullptr) return E_INVALIDARG;
+  WaveFormObject* o = objectOf(self);
+  if (isWaveFormInterface(*iid))
+    *object = &o->face;
+  else if (*iid == IID_IThreadErrorInfo)
+    *object = &o->errorFace;
+  else
+    return E_NOINTERFACE;
+  ++o->references;
+  return S_OK;
+}
+
+uint32_t addRef(_CWaveForm* self) { return ++objectOf(self)->references; }
+
+uint32_t release(_CWaveForm* self) {
+  const uint32_t left = --objectOf(self)->references;
+  if (left == 0) delete objectOf(self);  // termination runs here
+  return left;
+}
+
+HRESULT getTypeInfoCount(_CWaveForm*, uint32_t* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 0;  // no type information is served at run time
+  return S_OK;
+}
+
+HRESULT getTypeInfo(_CWaveForm*, uint32_t, LCID, void** typeInfo) {
+  if (typeInfo != nullptr) *typeInfo = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+HRESULT getModule(_CWaveForm* self, VARIANT* value) {
+  if (value == nullptr) return E_POINTER;
+  return com::callBoundary([&] { *value = com::Variant(instanceOf(self).module()).detach(); });
+}
+
+HRESULT assignModule(_CWaveForm* self, VARIANT value) {
+  return com::callBoundary([&] { instanceOf(self).setModule(com::Variant::valueOf(value)); });
+}
+
+HRESULT getWaveform(_CWaveForm* self, VARIANT* wform, double* wTime) {
+  if (wform == nullptr || wTime == nullptr) return E_POINTER;
+  return com::callBoundary([&] {
+    com::Variant waveform = com::Variant::adopt(*wform);
+    double time = *wTime;
+    instanceOf(self).getWaveform(waveform, time);
+    *wform = waveform.detach();
+    *wTime = time;
+  });
+}
+
+HRESULT getComponentId(_CWaveForm* self, BSTR* value) {
+  if (value == nullptr) return E_POINTER;
+  return com::callBoundary([&] { *value = com::allocBstr(instanceOf(self).ComponentID()); });
+}
+
+HRESULT getCountryCode(_CWaveForm* self, int32_t* value) {
+  if (value == nullptr) return E_POINTER;
+  return com::callBoundary([&] { *value = instanceOf(self).countryCode(); });
+}
+
+HRESULT letCountryCode(_CWaveForm* self, int32_t value) {
+  return com::callBoundary([&] { instanceOf(self).setCountryCode(value); });
+}
+
+HRESULT getWaveFormResult(_CWaveForm* self, int32_t* value) {
+  if (value == nullptr) return E_POINTER;
+  return com::callBoundary([&] { *value = instanceOf(self).WaveFormResult(); });
+}
+
+HRESULT getCType(_CWaveForm* self, VARIANT* value) {
+  if (value == nullptr) return E_POINTER;
+  return com::callBoundary([&] { *value = instanceOf(self).CType().detach(); });
+}
+
+HRESULT execute(_CWaveForm* self, int32_t* action, VARIANT* data, VARIANT_BOOL* result) {
+  if (action == nullptr || data == nullptr || result == nullptr) return E_POINTER;
+  return com::callBoundary([&] {
+    com::Variant dataValue = com::Variant::adopt(*data);
+    const bool done = instanceOf(self).Execute(*action, dataValue);
+    *data = dataValue.detach();
+    *result = done ? VARIANT_TRUE : VARIANT_FALSE;
+  });
+}
+
+const _CWaveFormVtbl waveFormVtbl = {
+    queryInterface, addRef,        release,        getTypeInfoCount,  getTypeInfo,
+    waveFormGetIDsOfNames, waveFormInvoke, getModule, assignModule,   assignModule,
+    getWaveform,    getComponentId, getCountryCode, letCountryCode,   getWaveFormResult,
+    getCType,       execute,
+};
+
+HRESULT errorFaceQuery(IThreadErrorInfo* self, const IID* iid, void** object) {
+  return queryInterface(&objectOf(self)->face, iid, object);
+}
+uint32_t errorFaceAddRef(IThreadErrorInfo* self) { return addRef(&objectOf(self)->face); }
+uint32_t errorFaceRelease(IThreadErrorInfo* self) { return release(&objectOf(self)->face); }
+
+HRESULT errorFaceGetErrorInfo(IThreadErrorInfo*, IErrorInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  const auto record = com::takeErrorInfo();
+  if (!record) return S_FALSE;
+  *info = com::createErrorInfo(*record);
+  return S_OK;
+}
+
+const IThreadErrorInfoVtbl errorFaceVtbl = {errorFaceQuery, errorFaceAddRef, errorFaceRelease,
+                                            errorFaceGetErrorInfo};
+
+WaveFormObject::WaveFormObject() : face{&waveFormVtbl}, errorFace{&errorFaceVtbl} {
+  com::lockModule();
+}
+
+}  // namespace
+
+bool isWaveFormInterface(const IID& iid) {
+  return iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__CWaveForm;
+}
+
+HRESULT createWaveFormObject(const IID& iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (!isWaveFormInterface(iid) && !(iid == IID_IThreadErrorInfo)) return E_NOINTERFACE;
+  WaveFormObject* created = nullptr;
+  const HRESULT hr = com::callBoundary([&] { created = new WaveFormObject; });
+  if (FAILED(hr)) return hr;
+  queryInterface(&created->face, &iid, object);
+  release(&created->face);  // the asked interface now holds the only reference
+  return S_OK;
+}
+
+}  // namespace trv3::addin

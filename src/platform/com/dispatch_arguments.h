@@ -1,0 +1,73 @@
+// The arguments of an IDispatch::Invoke call, read the way automation servers read them:
+// positions count from the first parameter (DISPPARAMS holds them in reverse order), a parameter
+// passed by reference is used in place, and one passed by value is converted into a local copy.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/com/abi.h"
+#include "platform/com/variant.h"
+
+namespace trv3::com {
+
+// Ends an Invoke with a status; for a bad argument, its position in DISPPARAMS::rgvarg.
+struct DispatchFailure {
+  HRESULT status;
+  uint32_t argumentIndex = 0;
+};
+
+class DispatchArguments {
+ public:
+  // Raises DispatchFailure unless exactly `expected` positional arguments came; for property puts
+  // the one named argument DISPID_PROPERTYPUT is allowed.
+  DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut = false);
+
+  VARIANT& at(uint32_t position) const;
+  uint32_t indexOf(uint32_t position) const { return count_ - 1 - position; }
+
+  // The argument's value (BYREF followed), converted by the run-time's rules; a failed conversion
+  // raises DispatchFailure with DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW.
+  Variant value(uint32_t position) const;
+  int32_t int32Value(uint32_t position) const;
+  double doubleValue(uint32_t position) const;
+
+ private:
+  VARIANTARG* arguments_;
+  uint32_t count_;
+};
+
+// A 32-bit integer or double parameter passed by reference: a typed reference is used in place; a
+// reference to a Variant or a value is converted into a local copy, and writeBack() stores the
+// copy into a referenced Variant.
+template <class T>
+class ScalarReference {
+ public:
+  ScalarReference(const DispatchArguments& arguments, uint32_t position);
+  T* get() { return target_ ? target_ : &local_; }
+  void writeBack();
+
+ private:
+  VARIANT* variant_ = nullptr;  // a referenced Variant to write back into
+  T* target_ = nullptr;         // a typed reference used in place
+  T local_{};
+};
+
+extern template class ScalarReference<int32_t>;
+extern template class ScalarReference<double>;
+
+// A Variant parameter: a reference to a Variant is used in place, anything else through a copy of
+// its value that the call may change freely.
+class VariantReference {
+ public:
+  VariantReference(const DispatchArguments& arguments, uint32_t position);
+  VARIANT* get() { return target_ ? target_ : &local_.raw(); }
+
+ private:
+  VARIANT* target_ = nullptr;
+  Variant local_;
+};
+
+// Stores a value as an Invoke result when the caller asked for one.
+void setResult(VARIANT* result, Variant value);
+
+}  // namespace trv3::com

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "addin/addin_fixture.h"
+#include "addin/waveform_interface.h"
+#include "platform/com/automation.h"
+#include "platform/com/bstr.h"
+#include "platform/com/error_info.h"
+#include "platform/com/utf.h"
+#include "platform/com/variant.h"
+
+namespace trv3::testing {
+namespace {
+
+using Dispatch = RegisteredAddin;
+
+IDispatch* dispatchOf(const Held<_CWaveForm>& object) {
+  return reinterpret_cast<IDispatch*>(object.get());
+}
+
+struct Invocation {
+  HRESULT status;
+  com::Variant result;
+  uint32_t argumentError;
+};
+
+// Invokes with the arguments in the caller's order (DISPPARAMS wants them reversed).
+Invocation invoke(IDispatch* target, DISPID member, uint16_t flags, std::vector<VARIANT> arguments,
+                  bool namedPut = false, EXCEPINFO* exception = nullptr) {
+  std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+  DISPID putName = DISPID_PROPERTYPUT;
+  DISPPARAMS params{reversed.data(), namedPut ? &putName : nullptr,
+                    static_cast<uint32_t>(reversed.size()), namedPut ? 1u : 0u};
+  Invocation call{S_OK, {}, 99};
+  call.status = target->lpVtbl->Invoke(target, member, &GUID_NULL, 0, flags, &params,
+                                       &call.result.raw(), exception, &call.argumentError);
+  return call;
+}
+
+TEST_F(Dispatch, NamesMapToTheInterfacesDispatchIdsIgnoringCase) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    const std::vector<std::pair<std::string, DISPID>> members = {
+        {"module", 0x40030000},         {"getWaveform", 0x60030004}, {"ComponentID", 0x68030003},
+        {"COUNTRYCODE", 0x68030002},    {"WaveFormResult", 0x68030001}, {"ctype", 0x68030000},
+        {"Execute", 0x60030005}};
+    for (const auto& [name, expected] : members) {
+      std::u16string wide = com::utf8ToUtf16(name);
+      OLECHAR* names[] = {reinterpret_cast<OLECHAR*>(wide.data())};
+      DISPID id = 0;
+      EXPECT_EQ(dispatchOf(object)->lpVtbl->GetIDsOfNames(dispatchOf(object), &GUID_NULL,
+                                                          names, 1, 0, &id),
+                S_OK);
+      EXPECT_EQ(id, expected) << name;
+    }
+    std::u16string unknown = u"getWave";
+    OLECHAR* names[] = {reinterpret_cast<OLECHAR*>(unknown.data())};
+    DISPID id = 0;
+    EXPECT_EQ(dispatchOf(object)->lpVtbl->GetIDsOfNames(dispatchOf(object), &GUID_NULL,
+                                                        names, 1, 0, &id),
+              DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(id, DISPID_UNKNOWN);
+  });
+}
+
+TEST_F(Dispatch, ExecuteByReferenceLeavesBothArgumentsUnchanged) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    int32_t action = 3;
+    VARIANT data = com::Variant("keep me").detach();
+    VARIANT actionArgument;
+    VariantInit(&actionArgument);
+    actionArgument.vt = VT_BYREF | VT_I4;
+    actionArgument.plVal = &action;
+    VARIANT dataArgument;
+    VariantInit(&dataArgument);
+    dataArgument.vt = VT_BYREF | VT_VARIANT;
+    dataArgument.pvarVal = &data;
+    Invocation call =
+        invoke(dispatchOf(object), DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, {actionArgument, dataArgument});
+    EXPECT_EQ(call.status, S_OK);
+    EXPECT_EQ(call.result.type(), VT_BOOL);
+    EXPECT_EQ(call.result.raw().boolVal, VARIANT_TRUE);
+    EXPECT_EQ(action, 3);
+    EXPECT_EQ(com::Variant::adopt(data).toText(), "keep me");
+
+    // By value works too.
+    com::Variant byValueAction(int32_t{9});
+    com::Variant byValueData(1.5);
+    call = invoke(dispatchOf(object), DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD,
+                  {byValueAction.raw(), byValueData.raw()});
+    EXPECT_EQ(call.status, S_OK);
+    EXPECT_TRUE(call.result.toBool());
+  });
+}
+
+TEST_F(Dispatch, PropertiesReadAndWriteThroughInvoke) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    IDispatch* d = dispatchOf(object);
+    com::Variant german("49");
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {german.raw()}, true).status,
+              S_OK);
+    Invocation code = invoke(d, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYGET, {});
+    EXPECT_EQ(code.result.type(), VT_I4);
+    EXPECT_EQ(code.result.raw().lVal, 49);
+    Invocation label =
+        invoke(d, DISPID_CWAVEFORM_COMPONENTID, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {});
+    EXPECT_EQ(label.result.type(), VT_BSTR);
+    EXPECT_EQ(label.result.toText(), "Velmora TRV3 series Oszilloskop-Wellenform");
+    Invocation result = invoke(d, DISPID_CWAVEFORM_WAVEFORMRESULT, DISPATCH_PROPERTYGET, {});
+    EXPECT_EQ(result.result.type(), VT_I4);
+    EXPECT_EQ(result.result.raw().lVal, 1);
+    Invocation type = invoke(d, DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, {});
+    EXPECT_EQ(type.result.type(), VT_I2);
+    EXPECT_EQ(type.result.raw().iVal, 6);
+
+    com::Variant number(int32_t{12});
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUT, {number.raw()}, true).status, S_OK);
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYGET, {}).result.toInt32(), 12);
+  });
+}
+
+TEST_F(Dispatch, BadCallsAreRefusedWithTheirStatus) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    IDispatch* d = dispatchOf(object);
+    com::Variant word("abc");
+    Invocation mismatch = invoke(d, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {word.raw()}, true);
+    EXPECT_EQ(mismatch.status, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(mismatch.argumentError, 0u);
+    com::Variant huge(1e12);
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {huge.raw()}, true).status,
+              DISP_E_OVERFLOW);
+    EXPECT_EQ(invoke(d, 0x12345, DISPATCH_METHOD, {}).status, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYPUT, {word.raw()}, true).status,
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, {word.raw()}).status,
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, {word.raw(), word.raw()}, true).status,
+              DISP_E_NONAMEDARGS);
+  });
+}
+
+using DispatchWithoutLanguages = RegisteredAddinWithoutLanguages;
+
+TEST_F(DispatchWithoutLanguages, ALoaderErrorTravelsInExcepInfo) {
+  inFreshApartment([] {
+    IDispatch* raw = nullptr;
+    ASSERT_EQ(com::createInstance(CWAVEFORM_PROGID, IID_IDispatch, reinterpret_cast<void**>(&raw)), S_OK);
+    Held<IDispatch> object(raw);
+    com::Variant code(int32_t{33});
+    EXCEPINFO exception{};
+    Invocation call =
+        invoke(raw, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {code.raw()}, true, &exception);
+    EXPECT_EQ(call.status, DISP_E_EXCEPTION);
+    const com::ErrorRecord error = com::takeExcepInfo(exception);
+    EXPECT_EQ(error.scode, static_cast<HRESULT>(0x80040200u));
+    EXPECT_EQ(error.description, "Did not find language");
+    EXPECT_EQ(error.source, "openlang");
+    // Without an EXCEPINFO the member's own status comes back.
+    EXPECT_EQ(invoke(raw, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {code.raw()}, true).status,
+              static_cast<HRESULT>(0x80040200u));
+  });
+}
+
+}  // namespace
+}  // namespace trv3::testing
