@@ -66,6 +66,20 @@ TEST_F(LanguageStrings, AFailingCountryCodeRaisesToTheCallerAndLoadsNothing) {
   EXPECT_EQ(MLocaleGen::getLangText(500), "");
 }
 
+TEST(LanguageLoader, ACatalogThatFailsRaisesToTheCaller) {
+  language::ScopedComponentSource failing([](std::string_view) -> std::vector<language::LanguageComponentRef> {
+    raise(rt::ObjectErrorBase + 9, "catalog unavailable", "catalog");
+  });
+  int32_t code = 1;
+  try {
+    MLocaleGen::loadLanguage(code);
+    ADD_FAILURE() << "no error raised";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.description(), "catalog unavailable");
+  }
+  EXPECT_EQ(MLocaleGen::getLangFontName(), "");
+}
+
 TEST_F(LanguageStrings, TheFirstOfTwoComponentsForOneCodeWins) {
   languages.add(1, {{500, "first"}});
   languages.add(1, {{500, "second"}});

@@ -89,6 +89,30 @@ TEST(SettingsStore, WritesInOneChangeOrNotAtAll) {
   EXPECT_EQ(QueryValue("Software\\A", "B"), std::nullopt);
 }
 
+TEST(SettingsStore, DeletingKeysLeavesValuesOfTheSameNameAlone) {
+  TempConfigHome home;
+  const std::vector<ValueWrite> writes = {{"Software\\A", "B", "value"}, {"Software\\A\\C", "x", "1"}};
+  SetValues(writes);
+  const std::vector<std::string> keys = {"Software\\A\\B", "software\\a\\c"};
+  DeleteKeys(keys);
+  EXPECT_EQ(QueryValue("Software\\A", "B"), "value");
+  EXPECT_EQ(QueryValue("Software\\A\\C", "x"), std::nullopt);
+}
+
+TEST(SettingsStore, ReadingCreatesNothing) {
+  TempConfigHome home;
+  EXPECT_EQ(GetSetting(App, Section, "Addr", "none"), "none");
+  EXPECT_FALSE(std::filesystem::exists(home.storeFile().parent_path()));
+}
+
+TEST(SettingsStore, AnUnwritableStoreRaisesPathFileAccessError) {
+  TempConfigHome home;
+  // A file where the store's folder should be makes every write fail.
+  std::ofstream(home.folder() / "velmora") << "in the way";
+  EXPECT_EQ(errorNumberOf([] { SaveSetting(App, Section, "Chan", "1"); }), 75);
+  EXPECT_EQ(GetSetting(App, Section, "Chan", "default"), "default");
+}
+
 TEST(SettingsStore, AnUnparsableFileIsSetAsideAndTreatedAsEmpty) {
   TempConfigHome home;
   std::filesystem::create_directories(home.storeFile().parent_path());

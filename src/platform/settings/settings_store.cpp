@@ -69,7 +69,7 @@ void DeleteKeys(std::span<const std::string> keyPaths) {
       parts.pop_back();
       std::string parentPath;
       for (const std::string& part : parts) parentPath += part + "\\";
-      if (findKey(root, parentPath) != nullptr) removeMember(createKey(root, parentPath), name);
+      if (findKey(root, keyPath) != nullptr) removeMember(createKey(root, parentPath), name);
     }
   });
 }

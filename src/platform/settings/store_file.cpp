@@ -31,17 +31,17 @@ std::filesystem::path homeFolder() {
   return std::filesystem::current_path();
 }
 
-// Holds flock on the lock file beside the store for as long as it lives. The store itself is
-// replaced by rename, so it cannot carry the lock.
+// Holds an exclusive flock on the lock file beside the store for as long as it lives. The store
+// itself is replaced by rename, so it cannot carry the lock.
 class StoreLock {
  public:
-  StoreLock(const std::filesystem::path& store, int operation) {
+  explicit StoreLock(const std::filesystem::path& store) {
     std::error_code ignored;
     std::filesystem::create_directories(store.parent_path(), ignored);
     const std::filesystem::path lockPath = store.string() + ".lock";
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0) raiseAccess(lockPath, "open");
-    while (::flock(fd_, operation) != 0) {
+    while (::flock(fd_, LOCK_EX) != 0) {
       if (errno != EINTR) {
         ::close(fd_);
         raiseAccess(lockPath, "lock");
@@ -128,22 +128,17 @@ std::filesystem::path storePath() {
   return base / "velmora" / "registry.json";
 }
 
+// No lock is needed to read: every write replaces the whole file by rename, so a reader sees either
+// the old or the new document, never a mixture.
 nlohmann::json readStore() {
-  const std::filesystem::path path = storePath();
   nlohmann::json root;
-  try {
-    StoreLock lock(path, LOCK_SH);
-    load(path, root);
-  } catch (const RuntimeError&) {
-    // An unreachable store reads as empty: every value takes its default.
-    root = nlohmann::json::object();
-  }
+  load(storePath(), root);
   return root;
 }
 
 void updateStore(const std::function<void(nlohmann::json& root)>& change) {
   const std::filesystem::path path = storePath();
-  StoreLock lock(path, LOCK_EX);
+  StoreLock lock(path);
   nlohmann::json root;
   if (load(path, root) == FileState::Unparsable) setAside(path);
   change(root);

@@ -1,5 +1,5 @@
-// The store's file: reading under a shared lock, and read-modify-write under an exclusive lock with
-// an atomic replacement of the file.
+// The store's file: reading as it stands, and read-modify-write under an exclusive lock with an
+// atomic replacement of the file.
 #pragma once
 
 #include <functional>

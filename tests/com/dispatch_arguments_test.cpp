@@ -1,0 +1,127 @@
+#include "platform/com/dispatch_arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/com/automation.h"
+
+namespace trv3::com {
+namespace {
+
+DISPPARAMS paramsOf(std::vector<VARIANT>& reversed) {
+  return DISPPARAMS{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
+}
+
+VARIANT referenceTo(VARIANT& target) {
+  VARIANT reference;
+  VariantInit(&reference);
+  reference.vt = VT_BYREF | VT_VARIANT;
+  reference.pvarVal = &target;
+  return reference;
+}
+
+TEST(DispatchArguments, PositionsCountFromTheFirstParameter) {
+  Variant first(int32_t{1}), second("two");
+  std::vector<VARIANT> reversed = {second.raw(), first.raw()};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 2);
+  EXPECT_EQ(arguments.int32Value(0), 1);
+  EXPECT_EQ(arguments.value(1).toText(), "two");
+  EXPECT_EQ(arguments.indexOf(0), 1u);
+}
+
+TEST(DispatchArguments, CountAndNamedArgumentsAreChecked) {
+  Variant value(int32_t{1});
+  std::vector<VARIANT> one = {value.raw()};
+  DISPPARAMS params = paramsOf(one);
+  auto statusOf = [](auto&& make) {
+    try {
+      make();
+    } catch (const DispatchFailure& failure) {
+      return failure.status;
+    }
+    return S_OK;
+  };
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 2); }), DISP_E_BADPARAMCOUNT);
+  DISPID putName = DISPID_PROPERTYPUT;
+  params.rgdispidNamedArgs = &putName;
+  params.cNamedArgs = 1;
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1); }), DISP_E_NONAMEDARGS);
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1, true); }), S_OK);
+  EXPECT_EQ(statusOf([] { DispatchArguments(nullptr, 0); }), S_OK);
+}
+
+TEST(DispatchArguments, FailedConversionsNameTheArgument) {
+  Variant word("x"), huge(1e12);
+  std::vector<VARIANT> reversed = {word.raw(), huge.raw()};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 2);
+  try {
+    arguments.int32Value(0);
+    ADD_FAILURE();
+  } catch (const DispatchFailure& failure) {
+    EXPECT_EQ(failure.status, DISP_E_OVERFLOW);
+    EXPECT_EQ(failure.argumentIndex, 1u);
+  }
+  try {
+    arguments.doubleValue(1);
+    ADD_FAILURE();
+  } catch (const DispatchFailure& failure) {
+    EXPECT_EQ(failure.status, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(failure.argumentIndex, 0u);
+  }
+}
+
+TEST(ScalarReference, TypedReferencesAreUsedInPlace) {
+  double time = 1.5;
+  VARIANT reference;
+  VariantInit(&reference);
+  reference.vt = VT_BYREF | VT_R8;
+  reference.pdblVal = &time;
+  std::vector<VARIANT> reversed = {reference};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 1);
+  ScalarReference<double> wTime(arguments, 0);
+  EXPECT_EQ(wTime.get(), &time);
+}
+
+TEST(ScalarReference, AReferencedVariantIsConvertedAndWrittenBack) {
+  VARIANT target = Variant("2.5").detach();
+  std::vector<VARIANT> reversed = {referenceTo(target)};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 1);
+  ScalarReference<double> wTime(arguments, 0);
+  EXPECT_EQ(*wTime.get(), 2.5);
+  *wTime.get() = 4e-9;
+  wTime.writeBack();
+  EXPECT_EQ(target.vt, VT_R8);
+  EXPECT_EQ(target.dblVal, 4e-9);
+}
+
+TEST(ScalarReference, AValueIsCopiedAndNeverWrittenBack) {
+  Variant value(int32_t{7});
+  std::vector<VARIANT> reversed = {value.raw()};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 1);
+  ScalarReference<int32_t> action(arguments, 0);
+  *action.get() = 8;
+  action.writeBack();
+  EXPECT_EQ(value.raw().lVal, 7);
+}
+
+TEST(VariantReference, AReferencedVariantIsUsedInPlaceAndAValueThroughACopy) {
+  VARIANT target = Variant(int32_t{1}).detach();
+  Variant value("v");
+  std::vector<VARIANT> reversed = {value.raw(), referenceTo(target)};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 2);
+  VariantReference wform(arguments, 0);
+  EXPECT_EQ(wform.get(), &target);
+  VariantReference data(arguments, 1);
+  EXPECT_NE(data.get(), &value.raw());
+  EXPECT_EQ(Variant::valueOf(*data.get()).toText(), "v");
+}
+
+}  // namespace
+}  // namespace trv3::com
