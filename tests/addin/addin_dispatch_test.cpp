@@ -10,6 +10,7 @@
 #include "platform/com/error_info.h"
 #include "platform/com/utf.h"
 #include "platform/com/variant.h"
+#include "support/variant_references.h"
 
 namespace trv3::testing {
 namespace {
@@ -70,14 +71,8 @@ TEST_F(Dispatch, ExecuteByReferenceLeavesBothArgumentsUnchanged) {
     Held<_CWaveForm> object = create();
     int32_t action = 3;
     VARIANT data = com::Variant("keep me").detach();
-    VARIANT actionArgument;
-    VariantInit(&actionArgument);
-    actionArgument.vt = VT_BYREF | VT_I4;
-    actionArgument.plVal = &action;
-    VARIANT dataArgument;
-    VariantInit(&dataArgument);
-    dataArgument.vt = VT_BYREF | VT_VARIANT;
-    dataArgument.pvarVal = &data;
+    VARIANT actionArgument = referenceTo(action);
+    VARIANT dataArgument = referenceTo(data);
     Invocation call =
         invoke(dispatchOf(object), DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, {actionArgument, dataArgument});
     EXPECT_EQ(call.status, S_OK);

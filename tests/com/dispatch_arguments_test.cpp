@@ -5,20 +5,15 @@
 #include <vector>
 
 #include "platform/com/automation.h"
+#include "support/variant_references.h"
 
 namespace trv3::com {
 namespace {
 
+using testing::referenceTo;
+
 DISPPARAMS paramsOf(std::vector<VARIANT>& reversed) {
   return DISPPARAMS{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
-}
-
-VARIANT referenceTo(VARIANT& target) {
-  VARIANT reference;
-  VariantInit(&reference);
-  reference.vt = VT_BYREF | VT_VARIANT;
-  reference.pvarVal = &target;
-  return reference;
 }
 
 TEST(DispatchArguments, PositionsCountFromTheFirstParameter) {
@@ -75,11 +70,7 @@ TEST(DispatchArguments, FailedConversionsNameTheArgument) {
 
 TEST(ScalarReference, TypedReferencesAreUsedInPlace) {
   double time = 1.5;
-  VARIANT reference;
-  VariantInit(&reference);
-  reference.vt = VT_BYREF | VT_R8;
-  reference.pdblVal = &time;
-  std::vector<VARIANT> reversed = {reference};
+  std::vector<VARIANT> reversed = {referenceTo(time)};
   DISPPARAMS params = paramsOf(reversed);
   DispatchArguments arguments(&params, 1);
   ScalarReference<double> wTime(arguments, 0);

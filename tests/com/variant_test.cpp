@@ -7,6 +7,7 @@
 #include "platform/com/automation.h"
 #include "platform/runtime/errors.h"
 #include "support/runtime_error_matchers.h"
+#include "support/variant_references.h"
 
 namespace trv3::com {
 namespace {
@@ -72,20 +73,14 @@ TEST(VariantDoubleAndBoolean, ConvertLikeTheRunTime) {
 
 TEST(VariantByReference, ConversionsFollowTheReference) {
   int32_t number = 42;
-  VARIANT byRef;
-  VariantInit(&byRef);
-  byRef.vt = VT_BYREF | VT_I4;
-  byRef.plVal = &number;
+  VARIANT byRef = testing::referenceTo(number);
   Variant reference = Variant::adopt(byRef);
   EXPECT_EQ(reference.toText(), "42");
   number = 43;
   EXPECT_EQ(reference.toInt32(), 43);
 
   VARIANT inner = Variant("7.5").detach();
-  VARIANT toVariant;
-  VariantInit(&toVariant);
-  toVariant.vt = VT_BYREF | VT_VARIANT;
-  toVariant.pvarVal = &inner;
+  VARIANT toVariant = testing::referenceTo(inner);
   {
     Variant outer = Variant::adopt(toVariant);
     EXPECT_EQ(outer.toDouble(), 7.5);

@@ -91,10 +91,4 @@ std::string ScpiSocketClient::readUntilClosed() {
   return bytes;
 }
 
-bool ScpiSocketClient::silentFor(int timeoutMs) {
-  if (!buffer_.empty()) return false;
-  pollfd fd{fd_, POLLIN, 0};
-  return ::poll(&fd, 1, timeoutMs) == 0;
-}
-
 }  // namespace trv3::test

@@ -27,8 +27,6 @@ class ScpiSocketClient {
   std::string readBlock();
   // Every byte until the peer closes the connection; throws on time-out.
   std::string readUntilClosed();
-  // True when nothing arrives within `timeoutMs` (the connection still open).
-  bool silentFor(int timeoutMs);
 
  private:
   bool fill(int timeoutMs);  // false when the peer closed
