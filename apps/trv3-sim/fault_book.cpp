@@ -1,0 +1,51 @@
+#include "fault_book.h"
+
+#include <stdexcept>
+
+#include "scpi_errors.h"
+#include "scpi_parser.h"
+
+namespace trv3::sim {
+namespace {
+
+ResolvedCommand resolveFaultCommand(const std::string& command) {
+  try {
+    const ProgramUnit unit = parseProgramUnit(command);
+    if (auto resolved = findCommand(unit.nodes, unit.query)) return *resolved;
+  } catch (const ScpiError&) {
+    // reported below like an unknown command
+  }
+  throw std::invalid_argument("fault names a command the simulator does not know: " + command);
+}
+
+bool suffixesApply(const ResolvedCommand& target, const ResolvedCommand& command) {
+  for (std::size_t i = 0; i < target.writtenSuffixes.size(); ++i) {
+    const auto& wanted = target.writtenSuffixes[i];
+    if (wanted && *wanted != command.writtenSuffixes[i].value_or(1)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+FaultBook::FaultBook(std::vector<FaultSpec> faults) {
+  for (FaultSpec& spec : faults) {
+    ResolvedCommand target = resolveFaultCommand(spec.command);
+    const int strikes = spec.times > 0 ? spec.times : -1;
+    faults_.push_back({std::move(spec), std::move(target), strikes});
+  }
+}
+
+const FaultSpec* FaultBook::strike(const ResolvedCommand& command) {
+  for (Armed& fault : faults_) {
+    if (fault.target.entry != command.entry || fault.strikesLeft == 0 ||
+        !suffixesApply(fault.target, command)) {
+      continue;
+    }
+    if (fault.strikesLeft > 0) --fault.strikesLeft;
+    return &fault.spec;
+  }
+  return nullptr;
+}
+
+}  // namespace trv3::sim
