@@ -1,10 +1,56 @@
 #include "acquisition/FetchWaveform.h"
 
+#include <memory>
+
+#include "acquisition/MWaveFormModule.h"
+#include "dialogs/Fsetup.h"
+#include "platform/io/io_session.h"
+#include "platform/runtime/errors.h"
+#include "platform/ui/user_interface.h"
 #include "shared/MGlobal.h"
+#include "shared/MLocaleGen.h"
 
 namespace trv3 {
+namespace {
 
-// Until the dialog and the transfer are in place a fetch delivers nothing, and says so.
-void FetchWaveform(com::Variant&, double&) { MGlobal::state().setWaveFormResult(int32_t{2}); }
+constexpr int16_t WaveformDelivered = 1;
+constexpr int16_t NoWaveform = 2;
+constexpr int32_t TransferFailedText = 508;
+
+// Unloading drops the dialog's own session reference; then the instance goes.
+void unloadDialog(std::unique_ptr<Fsetup>& dialog) {
+  dialog->form.unload();
+  dialog.reset();
+}
+
+}  // namespace
+
+void FetchWaveform(com::Variant& wform, double& wTime) {
+  SessionState& state = MGlobal::state();
+  std::unique_ptr<Fsetup> dialog;
+  try {
+    state.setWaveFormResult(NoWaveform);
+    dialog = std::make_unique<Fsetup>();
+    dialog->form.showModal();
+    const io::IoSessionRef device = dialog->device();
+    unloadDialog(dialog);
+
+    if (device && state.WaveFormResult() != NoWaveform) {
+      // Until the transfer is complete, the fetch has delivered nothing.
+      state.setWaveFormResult(NoWaveform);
+      // An instrument switched off since the dialog's OK stops the fetch here, before ":Stop".
+      MWaveFormModule::ReadInstrumentModel(*device);
+      MWaveFormModule::TransferWaveform(*device, wform, wTime);
+      state.setWaveFormResult(WaveformDelivered);
+    }
+  } catch (const RuntimeError& error) {
+    // A dialog whose display failed is unloaded as well, so that no session outlives the fetch.
+    if (dialog) resumeNext([&] { unloadDialog(dialog); });
+    // The dialog has already told the user about a wrong language component.
+    if (error.number() != rt::WrongLanguageComponent) {
+      ui::showMessage(MLocaleGen::getLangText(TransferFailedText));
+    }
+  }
+}
 
 }  // namespace trv3

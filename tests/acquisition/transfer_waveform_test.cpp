@@ -34,7 +34,9 @@ class TransferWaveform : public ::testing::Test {
     session.block = byteCodes(1000);
   }
 
-  void setPreamble(const std::string& preamble) { session.replies["waveform:preamble?"] = preamble; }
+  void setPreamble(const std::string& preamble) {
+    session.replies["waveform:preamble?"] = preamble;
+  }
 
   int32_t transfer() {
     try {
