@@ -60,9 +60,11 @@ class DiscoveryControl {
   // --- What the connect dialog uses ---
   void SetLanguage(int32_t countryCode);
 
+  // Whether the control shows its own buttons ("Search again").
   bool connectButtonsVisible() const { return connectButtonsVisible_; }
   void setConnectButtonsVisible(bool visible);
 
+  // Whether the control shows the label that names the supported models.
   bool supportedInstrumentsLabelVisible() const { return supportedInstrumentsLabelVisible_; }
   void setSupportedInstrumentsLabelVisible(bool visible);
 
