@@ -11,9 +11,11 @@ namespace trv3::discovery {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::addressesOf;
 using testing::GatedSource;
 using testing::ListedSource;
 using testing::sourcesOf;
+using testing::settingsFor;
 using testing::StallingSource;
 
 // Long enough never to be reached by a search whose sources all return.
@@ -21,20 +23,6 @@ constexpr auto Generous = 30s;
 
 const Finding supportedScope{"TCPIP::127.0.0.1::5025::SOCKET", "VELMORA,TRV30K2A,SN100,1.20", 0};
 const Finding foreignScope{"TCPIP::127.0.0.1::5026::SOCKET", "Acme,XS-9,SN7,3.0", 1};
-
-std::shared_ptr<DiscoverySettings> settingsFor(std::initializer_list<const char*> models) {
-  auto settings = std::make_shared<DiscoverySettings>();
-  settings->setInstrumentType("Oscilloscope");
-  settings->setSupportedModelList(std::make_shared<ModelCollection>());
-  for (const char* model : models) settings->SupportedModelList()->Add(model, model);
-  return settings;
-}
-
-std::vector<std::string> addressesOf(const DiscoveryControl& control) {
-  std::vector<std::string> addresses;
-  for (const FoundInstrument& found : control.instruments()) addresses.push_back(found.resourceAddress);
-  return addresses;
-}
 
 TEST(DiscoveryControl, FindingsReachTheListOnlyThroughTheOwnersPoll) {
   ScopedDiscoverySources sources(sourcesOf(ListedSource({supportedScope, foreignScope})));

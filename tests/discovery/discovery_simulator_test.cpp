@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "fake_sources.h"
 #include "platform/discovery/discovery_control.h"
 #include "platform/settings/settings_store.h"
 #include "support/simulator_process.h"
@@ -15,17 +16,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::SimulatorProcess;
+using testing::addressesOf;
+using testing::settingsFor;
 
 constexpr const char* AppName = "Velmora\\Quorvalis\\Arb Application";
 constexpr auto Generous = 30s;
-
-std::shared_ptr<DiscoverySettings> settingsFor(std::initializer_list<const char*> models) {
-  auto settings = std::make_shared<DiscoverySettings>();
-  settings->setInstrumentType("Oscilloscope");
-  settings->setSupportedModelList(std::make_shared<ModelCollection>());
-  for (const char* model : models) settings->SupportedModelList()->Add(model, model);
-  return settings;
-}
 
 // An address on 127.0.0.1 whose port refuses connections: bound for a moment, then let go.
 std::string refusedAddress() {
@@ -40,15 +35,9 @@ std::string refusedAddress() {
   return "TCPIP::127.0.0.1::" + std::to_string(ntohs(address.sin_port)) + "::SOCKET";
 }
 
-std::vector<std::string> addressesOf(const DiscoveryControl& control) {
-  std::vector<std::string> addresses;
-  for (const FoundInstrument& found : control.instruments()) addresses.push_back(found.resourceAddress);
-  return addresses;
-}
-
 class DiscoverySimulatorTest : public ::testing::Test {
  protected:
-  testing::TempConfigHome configHome_;
+  trv3::testing::TempConfigHome configHome_;
 };
 
 TEST_F(DiscoverySimulatorTest, FindsASupportedAndAnUnsupportedSimulatorAndPicksOnlyTheFirst) {

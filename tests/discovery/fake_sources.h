@@ -1,5 +1,5 @@
-// Discovery sources that tests control: one that reports a fixed list at once, and one that
-// reports a list and then holds on until the search is stopped.
+// What the discovery tests share: sources that tests control, settings naming a few models, and
+// the addresses the control lists.
 #pragma once
 
 #include <condition_variable>
@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/discovery/discovery_control.h"
 #include "platform/discovery/discovery_source.h"
 
 namespace trv3::discovery::testing {
@@ -77,6 +78,20 @@ SourceFactory sourcesOf(Sources... sources) {
     (built.push_back(std::make_unique<Sources>(sources)), ...);
     return built;
   };
+}
+
+inline std::shared_ptr<DiscoverySettings> settingsFor(std::initializer_list<const char*> models) {
+  auto settings = std::make_shared<DiscoverySettings>();
+  settings->setInstrumentType("Oscilloscope");
+  settings->setSupportedModelList(std::make_shared<ModelCollection>());
+  for (const char* model : models) settings->SupportedModelList()->Add(model, model);
+  return settings;
+}
+
+inline std::vector<std::string> addressesOf(const DiscoveryControl& control) {
+  std::vector<std::string> addresses;
+  for (const FoundInstrument& found : control.instruments()) addresses.push_back(found.resourceAddress);
+  return addresses;
 }
 
 }  // namespace trv3::discovery::testing
