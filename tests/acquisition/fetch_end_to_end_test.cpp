@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,41 +13,16 @@
 #include "platform/ui/user_interface.h"
 #include "shared/MGlobal.h"
 #include "shared/MLocaleGen.h"
+#include "simulated_signal.h"
 #include "support/fake_languages.h"
 #include "support/simulator_process.h"
 
 namespace trv3 {
 namespace {
 
-// Channel 1 of the simulated instrument: a sine of 2 kHz, 0.35 V peak on 0.01 V, so that some
-// codes reach the 16-bit clamp after scaling and most do not.
-constexpr double Frequency = 2000.0;
-constexpr double Amplitude = 0.35;
-constexpr double Offset = 0.01;
-constexpr double TimeSpan = 1.0e-3;     // the simulator's default record span
-constexpr double VerticalRange = 0.8;   // volts across the 256 codes
-constexpr int32_t ZeroCode = 128;
-constexpr size_t Points = 600;
-
-// The byte code the instrument sends for sample i of acquisition phase `phaseDegrees`.
-int32_t instrumentCode(size_t i, double phaseDegrees) {
-  const double xIncrement = TimeSpan / double(Points);
-  const double t = -TimeSpan / 2.0 + double(i) * xIncrement;
-  const double phase = phaseDegrees * std::numbers::pi / 180.0;
-  const double volts =
-      Offset + Amplitude * std::sin(2.0 * std::numbers::pi * Frequency * t + phase);
-  const double code = std::round(volts / (VerticalRange / 256.0)) + ZeroCode;
-  return static_cast<int32_t>(std::clamp(code, 0.0, 255.0));
-}
-
-// What the host must receive for that code: scaled about the zero code, clamped, mirrored.
-int32_t hostCode(int32_t code) {
-  const double k = (256.0 / 200.0) * (32767.0 / 127.0);
-  double scaled = std::nearbyint((code - ZeroCode) * k);
-  if (scaled < -32768) scaled = -32768;
-  if (scaled > 32767) scaled = 32767;
-  return 2 * ZeroCode - static_cast<int32_t>(scaled);
-}
+using testing::hostCode;
+using testing::instrumentCode;
+using testing::Points;
 
 class FetchEndToEnd : public ::testing::Test {
  protected:
@@ -84,12 +57,10 @@ class FetchEndToEnd : public ::testing::Test {
     for (size_t i = 0; i < Points; ++i) {
       ASSERT_EQ(delivered[i], hostCode(instrumentCode(i, phaseDegrees))) << "sample " << i;
     }
-    // The preamble states the x increment with nine significant digits.
-    EXPECT_DOUBLE_EQ(wTime, (599 - -5.0e-4) * 1.66666667e-06 + 0);
+    EXPECT_DOUBLE_EQ(wTime, testing::LastSampleTime);
   }
 
-  test::SimulatorProcess simulator{{"--model", "TRV30K2A", "--display", "1,0", "--signal",
-                                    "1=sine:2000:0.35:0.01:0"}};
+  test::SimulatorProcess simulator{testing::SimulatedInstrument};
   SessionState& state = MGlobal::state();
   testing::FakeLanguages languages;
   RecordingClock clock;

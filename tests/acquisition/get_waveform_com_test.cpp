@@ -1,0 +1,107 @@
+// getWaveform as a host calls it: the built add-in activated by its ProgID from a temporary
+// per-user registry, the dialog confirmed by the script backend that the host selects through the
+// environment, the waveform read from the simulator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "addin/addin_fixture.h"
+#include "platform/com/variant.h"
+#include "platform/settings/settings_store.h"
+#include "simulated_signal.h"
+#include "support/simulator_process.h"
+
+namespace trv3 {
+namespace {
+
+using testing::Held;
+
+// Sets an environment variable for the life of the guard.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnvironment() {
+    if (previous_) {
+      setenv(name_, previous_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+class GetWaveformThroughCom : public testing::RegisteredAddin {
+ protected:
+  // The instrument address the add-in remembers from an earlier session.
+  static void rememberAddress(const test::SimulatorProcess& instrument) {
+    settings::SaveSetting("Velmora\\Quorvalis\\Arb Application", "TRV3 series", "Addr",
+                          instrument.socketResource());
+  }
+
+  struct Outcome {
+    HRESULT status;
+    int32_t waveFormResult;
+    com::Variant wform;
+    double wTime;
+  };
+
+  // One host thread: creates the object, calls getWaveform, reads WaveFormResult.
+  Outcome fetchInFreshApartment(const char* actions) {
+    ScopedEnvironment userInterface("TRV3_UI", "script");
+    ScopedEnvironment script("TRV3_UI_SCRIPT", actions);
+    Outcome outcome{E_FAIL, 0, com::Variant("untouched"), -1.0};
+    testing::inFreshApartment([&] {
+      Held<_CWaveForm> object = create();
+      VARIANT wform = outcome.wform.detach();
+      outcome.status = object->lpVtbl->getWaveform(object.get(), &wform, &outcome.wTime);
+      outcome.wform = com::Variant::adopt(wform);
+      object->lpVtbl->get_WaveFormResult(object.get(), &outcome.waveFormResult);
+    });
+    return outcome;
+  }
+};
+
+TEST_F(GetWaveformThroughCom, ConfirmedDialogHandsTheHostTheScaledSignal) {
+  const test::SimulatorProcess simulator(testing::SimulatedInstrument);
+  rememberAddress(simulator);
+  const Outcome outcome = fetchInFreshApartment("channel 1; points 600; ok");
+  EXPECT_EQ(outcome.status, S_OK);
+  EXPECT_EQ(outcome.waveFormResult, 1);
+  ASSERT_EQ(outcome.wform.type(), VT_ARRAY | VT_I4);
+  const SAFEARRAY* array = outcome.wform.int32Array();
+  EXPECT_EQ(array->cDims, 1);
+  EXPECT_EQ(array->rgsabound[0].lLbound, 0);
+  const auto codes = outcome.wform.int32Elements();
+  ASSERT_EQ(codes.size(), testing::Points);
+  for (size_t i = 0; i < codes.size(); ++i) {
+    ASSERT_EQ(codes[i], testing::hostCode(testing::instrumentCode(i, 0.0))) << "sample " << i;
+  }
+  EXPECT_DOUBLE_EQ(outcome.wTime, testing::LastSampleTime);
+}
+
+TEST_F(GetWaveformThroughCom, AbsurdPointCountIsAFailedFetchNotAFailedCall) {
+  const test::SimulatorProcess lying(
+      {"--model", "TRV30K2A", "--display", "1,0", "--fault", "WAV:PRE?=huge_points:500000000"});
+  rememberAddress(lying);
+  const Outcome outcome = fetchInFreshApartment("channel 1; points 600; ok");
+  EXPECT_EQ(outcome.status, S_OK);
+  EXPECT_EQ(outcome.waveFormResult, 2);
+  EXPECT_EQ(outcome.wform.toText(), "untouched");
+  EXPECT_EQ(outcome.wTime, -1.0);
+  const auto log = lying.loggedMessages();
+  EXPECT_NE(std::find(log.begin(), log.end(), "waveform:preamble?"), log.end());
+  EXPECT_EQ(std::find(log.begin(), log.end(), "waveform:data?"), log.end());
+}
+
+}  // namespace
+}  // namespace trv3
