@@ -19,7 +19,7 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr int kMostChannels = 4;
-constexpr int64_t kLongestRecord = 10'000'000;
+constexpr int64_t kLongestRecord = 99'999'999;  // what the eight length digits can state
 
 std::invalid_argument invalid(const std::string& what) { return std::invalid_argument(what); }
 
@@ -186,7 +186,7 @@ InstrumentState buildInstrumentState(const SimulatorConfig& config) {
     throw invalid("channels must be 1 to 4");
   }
   if (profile.recordLength < 1 || profile.recordLength > kLongestRecord) {
-    throw invalid("record length must be 1 to 10000000");
+    throw invalid("record length must be 1 to 99999999");
   }
   if (!(profile.timeSpan > 0.0) || !(profile.verticalRange > 0.0)) {
     throw invalid("time span and vertical range must be positive");

@@ -17,8 +17,12 @@ bool isBlankUnit(std::string_view unit) {
 class AnswerBuilder {
  public:
   void add(std::string text) {
-    if (answered_) answer_ += ';';
-    answer_ += text;
+    if (answered_) {
+      answer_ += ';';
+      answer_ += text;
+    } else {
+      answer_ = std::move(text);  // the usual single answer, a block among them, is not copied
+    }
     answered_ = true;
   }
 
@@ -32,7 +36,10 @@ class AnswerBuilder {
 
   Response finish() {
     Response response;
-    if (answered_) response.bytes = answer_ + "\n";
+    if (answered_) {
+      answer_ += '\n';
+      response.bytes = std::move(answer_);
+    }
     response.delayMs = delayMs_;
     if (closeAfter_) {
       response.bytes.resize(std::min<std::size_t>(response.bytes.size(), *closeAfter_));

@@ -61,13 +61,16 @@ int32_t LinkTable::write(int32_t id, std::string_view data, bool end) {
   return kNoError;
 }
 
+void LinkTable::dropOutput(Link& link) {
+  link.output.clear();
+  link.outputRead = 0;
+}
+
 void LinkTable::runMessage(Link& link, std::string_view message) {
-  if (!link.output.empty()) {
-    link.output.clear();
-    link.session.reportError(kQueryInterrupted);
-  }
+  if (hasOutput(link)) link.session.reportError(kQueryInterrupted);
   Response response = link.session.handleMessage(message);
   link.output = std::move(response.bytes);
+  link.outputRead = 0;
   link.readyAt = Clock::now() + std::chrono::milliseconds(response.delayMs);
   link.dropAfterOutput = response.closeConnection;
   if (link.dropAfterOutput && link.output.empty()) link.lost = true;
@@ -77,7 +80,7 @@ LinkTable::ReadResult LinkTable::read(int32_t id, uint32_t requestSize, uint32_t
                                       std::optional<char> termChar) {
   Link* link = find(id);
   if (!link) return {kInvalidLink, 0, {}};
-  if (link->output.empty()) {
+  if (!hasOutput(*link)) {
     stop_.waitFor(std::min<int64_t>(ioTimeoutMs, kLongestIdleWaitMs));
     return {kIoTimeout, 0, {}};
   }
@@ -91,17 +94,19 @@ LinkTable::ReadResult LinkTable::read(int32_t id, uint32_t requestSize, uint32_t
   }
 
   ReadResult result;
-  std::size_t size = std::min<std::size_t>(requestSize, link->output.size());
+  const std::string_view pending = std::string_view(link->output).substr(link->outputRead);
+  std::size_t size = std::min<std::size_t>(requestSize, pending.size());
   if (termChar) {
-    const std::size_t found = link->output.find(*termChar);
-    if (found < size) {
+    const std::size_t found = pending.substr(0, size).find(*termChar);
+    if (found != std::string_view::npos) {
       size = found + 1;
       result.reason |= kReasonTermChar;
     }
   }
-  result.data = link->output.substr(0, size);
-  link->output.erase(0, size);
-  if (link->output.empty()) {
+  result.data = pending.substr(0, size);
+  link->outputRead += size;
+  if (!hasOutput(*link)) {
+    dropOutput(*link);
     if (link->dropAfterOutput) {
       link->lost = true;
     } else {
@@ -117,7 +122,7 @@ int32_t LinkTable::clear(int32_t id) {
   Link* link = find(id);
   if (!link) return kInvalidLink;
   link->incoming.clear();
-  link->output.clear();
+  dropOutput(*link);
   return kNoError;
 }
 
@@ -129,7 +134,7 @@ int32_t LinkTable::check(int32_t id) { return find(id) ? kNoError : kInvalidLink
 
 uint8_t LinkTable::statusByte(int32_t id) {
   const Link* link = find(id);
-  return link && !link->output.empty() ? 0x10 : 0x00;
+  return link && hasOutput(*link) ? 0x10 : 0x00;
 }
 
 }  // namespace trv3::sim::vxi11

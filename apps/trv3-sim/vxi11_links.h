@@ -75,12 +75,15 @@ class LinkTable {
     Session session;
     std::string incoming;
     std::string output;
+    std::size_t outputRead = 0;  // bytes of `output` already read; long blocks are read in chunks
     std::chrono::steady_clock::time_point readyAt;  // a delayed answer is not there before
     bool dropAfterOutput = false;  // a fault cut the answer: the link dies once it is read
     bool lost = false;
   };
 
   Link* find(int32_t link);
+  static bool hasOutput(const Link& link) { return link.outputRead < link.output.size(); }
+  static void dropOutput(Link& link);
   void runMessage(Link& link, std::string_view message);
 
   Instrument& instrument_;
