@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 namespace trv3::io::testing {
 
@@ -19,6 +20,18 @@ inline nlohmann::json runPyvisaClient(const std::string& address, int repeat = 1
   while (const size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe)) output.append(chunk.data(), got);
   if (::pclose(pipe) != 0) return nlohmann::json::value_t::discarded;
   return nlohmann::json::parse(output, nullptr, false);
+}
+
+// The codes as pyvisa_client.py prints a block: two lower-case hex digits per byte.
+inline std::string hexOfCodes(const std::vector<int32_t>& codes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(2 * codes.size());
+  for (const int32_t code : codes) {
+    hex += digits[(code >> 4) & 0xF];
+    hex += digits[code & 0xF];
+  }
+  return hex;
 }
 
 }  // namespace trv3::io::testing

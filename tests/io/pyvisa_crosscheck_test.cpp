@@ -11,20 +11,11 @@ namespace {
 
 using testing::definiteBlock;
 using testing::everyCode;
+using testing::hexOfCodes;
 using testing::LoopbackServer;
 using testing::runPyvisaClient;
 using testing::ServerConnection;
 using testing::VectorTarget;
-
-std::string hexOf(const std::vector<int32_t>& codes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (const int32_t code : codes) {
-    hex += digits[(code >> 4) & 0xF];
-    hex += digits[code & 0xF];
-  }
-  return hex;
-}
 
 TEST(PyvisaCrossCheck, SameReplyAndSameBlockOverRawSocket) {
   const std::string data = everyCode(20000);
@@ -45,7 +36,7 @@ TEST(PyvisaCrossCheck, SameReplyAndSameBlockOverRawSocket) {
   ASSERT_TRUE(theirs.is_object()) << "pyvisa-py did not run";
   EXPECT_EQ(theirs["reply"], reply);
   EXPECT_EQ(theirs["block_hex"].get<std::string>().size(), 2 * data.size());
-  EXPECT_TRUE(theirs["block_hex"] == hexOf(ours.values));
+  EXPECT_TRUE(theirs["block_hex"] == hexOfCodes(ours.values));
 }
 
 }  // namespace

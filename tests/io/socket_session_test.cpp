@@ -100,10 +100,15 @@ TEST(SocketSession, SilentInstrumentTimesOutAndItsLateReplyNeverAnswersTheNextQu
   EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K2A,SN0001,03.10");
 }
 
-TEST(SocketSession, ConnectionDroppedInTheMiddleOfABlock) {
+TEST(SocketSession, ConnectionDroppedInTheMiddleOfABlockIsReportedAndTheNextCommandReconnects) {
   LoopbackServer server([](ServerConnection& connection) {
-    if (connection.readCommand()) connection.send("#520000" + everyCode(5000));
-    connection.close();
+    while (const auto command = connection.readCommand()) {
+      if (*command == "*OPC?") connection.send("1\n");
+      if (*command == "waveform:data?") {
+        connection.send("#520000" + everyCode(5000));
+        connection.close();
+      }
+    }
   });
   const IoSessionRef session = IoResourceManager().Open(server.socketAddress());
   session->WriteCommand("waveform:data?");
@@ -111,6 +116,7 @@ TEST(SocketSession, ConnectionDroppedInTheMiddleOfABlock) {
   const RuntimeError error = errorOf([&] { session->ReadFormatted(target, "I1"); });
   EXPECT_EQ(error.number(), status::ConnectionLost);
   EXPECT_NE(error.description().find("connection closed by the instrument"), std::string::npos);
+  EXPECT_EQ(session->QueryText("*OPC?"), "1");
 }
 
 TEST(SocketSession, LyingBlockHeaderIsRefusedAndTheSessionGoesOn) {

@@ -6,7 +6,6 @@
 #include "platform/io/portmapper.h"
 #include "platform/io/resource_string.h"
 #include "platform/io/socket_transport.h"
-#include "platform/io/tcp_connect.h"
 #include "platform/io/vxi11_transport.h"
 
 namespace trv3::io {
@@ -18,8 +17,7 @@ std::unique_ptr<ByteTransport> openTransport(const ParsedResource& resource, con
                                              const std::string& address) {
   switch (resource.kind) {
     case InterfaceKind::RawSocket:
-      return std::make_unique<SocketTransport>(
-          connectTcp(resource.host, resource.port, deadline, address), address);
+      return std::make_unique<SocketTransport>(resource.host, resource.port, deadline, address);
     case InterfaceKind::Vxi11:
       return Vxi11Transport::open(resource.host, resource.deviceName, kPortmapperPort, deadline,
                                   address);

@@ -7,11 +7,19 @@
 #include <cstring>
 
 #include "platform/io/io_status.h"
+#include "platform/io/tcp_connect.h"
 
 namespace trv3::io {
 
-SocketTransport::SocketTransport(UniqueFd socket, std::string address)
-    : socket_(std::move(socket)), address_(std::move(address)) {}
+SocketTransport::SocketTransport(std::string host, uint16_t port, const Deadline& deadline,
+                                 std::string address)
+    : host_(std::move(host)), port_(port), address_(std::move(address)),
+      socket_(connectTcp(host_, port_, deadline, address_)) {}
+
+int SocketTransport::openSocket() {
+  if (!socket_.valid()) raiseLost(0);
+  return socket_.get();
+}
 
 void SocketTransport::waitFor(short events, const Deadline& deadline) {
   pollfd entry{socket_.get(), events, 0};
@@ -34,7 +42,7 @@ void SocketTransport::raiseLost(int error) {
 
 void SocketTransport::send(std::string_view message, const Deadline& deadline) {
   while (!message.empty()) {
-    const ssize_t sent = ::send(socket_.get(), message.data(), message.size(), MSG_NOSIGNAL);
+    const ssize_t sent = ::send(openSocket(), message.data(), message.size(), MSG_NOSIGNAL);
     if (sent > 0) {
       message.remove_prefix(static_cast<size_t>(sent));
     } else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -47,7 +55,7 @@ void SocketTransport::send(std::string_view message, const Deadline& deadline) {
 
 ReceivedPiece SocketTransport::receive(std::span<char> buffer, const Deadline& deadline) {
   for (;;) {
-    const ssize_t got = ::recv(socket_.get(), buffer.data(), buffer.size(), 0);
+    const ssize_t got = ::recv(openSocket(), buffer.data(), buffer.size(), 0);
     if (got > 0) return {static_cast<size_t>(got), false};
     if (got == 0) raiseLost(0);
     if (errno == EAGAIN || errno == EWOULDBLOCK)
@@ -58,14 +66,8 @@ ReceivedPiece SocketTransport::receive(std::span<char> buffer, const Deadline& d
 }
 
 void SocketTransport::clearPendingInput(const Deadline& deadline) {
-  char sink[4096];
-  // Only what has already arrived is dropped; an instrument that keeps sending is cut off by the
-  // deadline rather than followed for ever.
-  while (!deadline.expired()) {
-    const ssize_t got = ::recv(socket_.get(), sink, sizeof sink, MSG_DONTWAIT);
-    if (got > 0 || (got < 0 && errno == EINTR)) continue;
-    return;  // nothing more waiting, or the connection is gone: the next operation reports that
-  }
+  socket_.reset();
+  socket_ = connectTcp(host_, port_, deadline, address_);
 }
 
 }  // namespace trv3::io

@@ -1,7 +1,9 @@
 // Raw SCPI over a TCP socket: a byte stream without message marks, so the newline alone ends a
-// reply.
+// reply. After an interrupted exchange it starts on a new connection: only that guarantees that
+// the rest of an old reply, however late it comes, never answers the next command.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/io/byte_transport.h"
@@ -11,7 +13,8 @@ namespace trv3::io {
 
 class SocketTransport final : public ByteTransport {
  public:
-  SocketTransport(UniqueFd socket, std::string address);
+  // Connects within the deadline.
+  SocketTransport(std::string host, uint16_t port, const Deadline& deadline, std::string address);
 
   void send(std::string_view message, const Deadline& deadline) override;
   ReceivedPiece receive(std::span<char> buffer, const Deadline& deadline) override;
@@ -23,9 +26,13 @@ class SocketTransport final : public ByteTransport {
   // Waits until the socket is ready for the given poll events; raises on time-out.
   void waitFor(short events, const Deadline& deadline);
   [[noreturn]] void raiseLost(int error);
+  // The open socket; without one (a reconnection failed) the connection counts as lost.
+  int openSocket();
 
-  UniqueFd socket_;
+  std::string host_;
+  uint16_t port_;
   std::string address_;
+  UniqueFd socket_;
 };
 
 }  // namespace trv3::io

@@ -18,6 +18,7 @@ namespace {
 constexpr long kFlagEnd = 0x08;
 constexpr long kReasonTermChar = 0x02;
 constexpr long kReasonEnd = 0x04;
+constexpr long kErrorInvalidLink = 4;
 constexpr long kErrorIoTimeout = 15;
 
 // The RPC layer waits this much longer than the instrument is told to, so that the instrument's
@@ -126,9 +127,14 @@ void Vxi11Transport::call(const char* procedure, std::chrono::milliseconds ioTim
   link_.connection->raiseCallFailure(outcome, procedure);
 }
 
-void Vxi11Transport::raiseDeviceError(long code, const std::string& procedure) const {
+void Vxi11Transport::raiseDeviceError(long code, const std::string& procedure) {
   if (code == kErrorIoTimeout)
     raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
+  if (code == kErrorInvalidLink) {
+    // The instrument has dropped our link; recovery creates a new one.
+    linkBroken_ = true;
+    raiseIoError(status::ConnectionLost, "the instrument dropped the link during " + procedure, address_);
+  }
   raiseIoError(status::IoFailure, "the instrument answered " + procedure + " with " + deviceErrorText(code),
                address_);
 }

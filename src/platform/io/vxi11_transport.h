@@ -53,7 +53,7 @@ class Vxi11Transport final : public ByteTransport {
   // Refuses to work on a broken link: only recovery may use it.
   void requireLink() const;
   // Raises the run-time error for an error code that the instrument returned.
-  [[noreturn]] void raiseDeviceError(long code, const std::string& procedure) const;
+  [[noreturn]] void raiseDeviceError(long code, const std::string& procedure);
   // The time left, or a time-out error when none is.
   uint32_t remainingMilliseconds(const Deadline& deadline) const;
 
