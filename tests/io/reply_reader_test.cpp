@@ -63,7 +63,7 @@ TEST(ReplyReaderText, EndlessReplyIsRefusedAtTheLimit) {
 }
 
 TEST(ReplyReaderBlock, DefiniteBlocksOfSeveralSizesKeepEveryCode) {
-  for (const size_t points : {size_t{0}, size_t{1}, size_t{20000}}) {
+  for (const size_t points : {size_t{0}, size_t{1}, size_t{37}, size_t{20000}}) {
     const std::string data = everyCode(points);
     ScriptedTransport transport;
     transport.feedInPieces(definiteBlock(data) + "\n", 997);

@@ -39,11 +39,8 @@ IoSessionRef IoResourceManager::Open(std::string_view address) {
     if (IoSessionRef session = currentOpener(address)) return session;
   const std::string text(address);
   const ParsedResource resource = parseResourceString(text);
-  const auto timeout = defaultIoTimeout();
-  auto transport = openTransport(resource, Deadline(timeout), text);
-  auto session = std::make_shared<MessageSession>(text, std::move(transport), IoTrace::fromEnvironment());
-  session->SetTimeout(timeout);
-  return session;
+  auto transport = openTransport(resource, Deadline(defaultIoTimeout()), text);
+  return std::make_shared<MessageSession>(text, std::move(transport), IoTrace::fromEnvironment());
 }
 
 ScopedSessionOpener::ScopedSessionOpener(SessionOpener opener)

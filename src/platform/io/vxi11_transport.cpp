@@ -52,7 +52,7 @@ std::string deviceErrorText(long code) {
 template <class Reply>
 class DecodedReply {
  public:
-  DecodedReply(xdrproc_t decode) : decode_(decode) {}
+  explicit DecodedReply(xdrproc_t decode) : decode_(decode) {}
   ~DecodedReply() { xdr_free(decode_, reinterpret_cast<char*>(&value)); }
   DecodedReply(const DecodedReply&) = delete;
   DecodedReply& operator=(const DecodedReply&) = delete;
