@@ -12,7 +12,6 @@ namespace {
 
 using testing::codesOf;
 using testing::definiteBlock;
-using testing::everyCode;
 using testing::ScriptedTransport;
 using testing::VectorTarget;
 using trv3::testing::errorNumberOf;
@@ -29,14 +28,6 @@ TEST(ReplyReaderText, EndingNewlineOrCarriageReturnNewlineIsRemoved) {
   EXPECT_EQ(reader.readText(kAmpleTime), "VELMORA,TRV30K2A,SN1,1.04");
 }
 
-TEST(ReplyReaderText, ReplyCutIntoSingleBytesIsJoined) {
-  ScriptedTransport transport;
-  transport.feedInPieces("+1.00000000E-06,9.9E+37\r\n", 1);
-  ReplyReader reader(transport, "x");
-  EXPECT_EQ(reader.readText(kAmpleTime), "+1.00000000E-06,9.9E+37");
-  EXPECT_EQ(transport.piecesLeft(), 0u);
-}
-
 TEST(ReplyReaderText, EndOfMessageWithoutNewlineEndsTheReply) {
   ScriptedTransport transport(/*marksEnd=*/true);
   transport.feed("VELMORA,", false);
@@ -47,35 +38,12 @@ TEST(ReplyReaderText, EndOfMessageWithoutNewlineEndsTheReply) {
   EXPECT_EQ(reader.readText(kAmpleTime), "0");
 }
 
-TEST(ReplyReaderText, SilenceIsATimeout) {
-  ScriptedTransport transport;
-  transport.feed("no newline yet");
-  ReplyReader reader(transport, "x");
-  EXPECT_EQ(errorNumberOf([&] { reader.readText(kAmpleTime); }), status::Timeout);
-}
-
 TEST(ReplyReaderText, EndlessReplyIsRefusedAtTheLimit) {
   ScriptedTransport transport(false, size_t{1} << 20);
   const std::string megabyte(size_t{1} << 20, 'x');
   for (size_t i = 0; i <= kMaxTextReply / megabyte.size(); ++i) transport.feed(megabyte);
   ReplyReader reader(transport, "x");
   EXPECT_EQ(errorNumberOf([&] { reader.readText(kAmpleTime); }), status::IoFailure);
-}
-
-TEST(ReplyReaderBlock, DefiniteBlocksOfSeveralSizesKeepEveryCode) {
-  for (const size_t points : {size_t{0}, size_t{1}, size_t{37}, size_t{20000}}) {
-    const std::string data = everyCode(points);
-    ScriptedTransport transport;
-    transport.feedInPieces(definiteBlock(data) + "\n", 997);
-    transport.feed("1\n");
-    ReplyReader reader(transport, "x");
-    VectorTarget target;
-    EXPECT_EQ(reader.readBlock(target, kAmpleTime), points);
-    EXPECT_EQ(target.values, codesOf(data)) << points;
-    EXPECT_EQ(target.resizeCount, 1);
-    // The terminator was consumed: the next reply is read whole.
-    EXPECT_EQ(reader.readText(kAmpleTime), "1") << points;
-  }
 }
 
 TEST(ReplyReaderBlock, NewlinesInsideTheDataDoNotEndTheBlock) {

@@ -41,7 +41,7 @@ const RuntimeError errorOf(const std::function<void()>& statement) {
 }
 
 TEST(SocketSession, BlocksOfEverySizeArriveWholeOneAfterAnother) {
-  const std::vector<size_t> sizes{0, 1, 20000, 16000000};
+  const std::vector<size_t> sizes{0, 1, 37, 20000, 16000000};
   std::map<std::string, std::string> replies;
   for (const size_t size : sizes)
     replies["DATA" + std::to_string(size) + "?"] = definiteBlock(everyCode(size)) + "\n";
@@ -54,6 +54,7 @@ TEST(SocketSession, BlocksOfEverySizeArriveWholeOneAfterAnother) {
     session->ReadFormatted(target, "I1");
     ASSERT_EQ(target.values.size(), size);
     EXPECT_TRUE(target.values == codesOf(everyCode(size))) << size;
+    EXPECT_EQ(target.resizeCount, 1);  // sized once, then filled in place
   }
 }
 

@@ -81,18 +81,6 @@ TEST(Vxi11Session, ReadsLoopOverPiecesUntilEnd) {
   EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
 }
 
-TEST(Vxi11Session, FullBufferIsNotTheEndOfALargeBlock) {
-  const std::string large = everyCode(16000000);
-  FakeVxi11Instrument instrument([&](const std::string&) { return definiteBlock(large) + "\n"; });
-  const auto session = openSession(instrument);
-  VectorTarget target;
-  session->WriteCommand("waveform:data?");
-  session->ReadFormatted(target, "I1");
-  ASSERT_EQ(target.values.size(), large.size());
-  EXPECT_TRUE(target.values == codesOf(large));
-  EXPECT_GT(instrument.readRequestSizes().size(), 10u);
-}
-
 TEST(Vxi11Session, InstrumentTimeOutIsReportedAndClearedBeforeTheNextCommand) {
   FakeVxi11Instrument instrument([](const std::string& message) {
     return message == "SLOW?\n" ? std::string("late reply\n") : idn(message);
