@@ -58,10 +58,10 @@ TEST_F(ConnectDialog, ModelCollectionFollowsTheTable) {
 
 TEST_F(ConnectDialog, CloseWithASelectionStoresItsAddress) {
   discovered.add("GPIB::7", "VELMORA,TRV30K2A,SN1,1.20");
+  auto connect = createConnect();
   state.setInstrumentAddress("FAKE::1");
   state.setSourceLabel(" 2 - On");
   state.setPointsIndex(int32_t{3});
-  auto connect = std::make_unique<FConnect>();
   play("pick GPIB::7; ok");
   connect->form.showModal();
   EXPECT_EQ(state.InstrumentAddress(), "GPIB::7");
@@ -73,10 +73,10 @@ TEST_F(ConnectDialog, CloseWithASelectionStoresItsAddress) {
 TEST_F(ConnectDialog, CloseWithoutASelectionAndCancelChangeNothing) {
   discovered.add("GPIB::7", "VELMORA,TRV30K2A,SN1,1.20");
   for (const char* script : {"ok", "pick 1; cancel", "pick 1; close"}) {
+    auto connect = createConnect();
     state.setInstrumentAddress("FAKE::1");
     state.setSourceLabel(" 2 - On");
     state.setPointsIndex(int32_t{3});
-    auto connect = std::make_unique<FConnect>();
     play(script);
     connect->form.showModal();
     EXPECT_EQ(state.InstrumentAddress(), "FAKE::1") << script;
@@ -89,8 +89,8 @@ TEST_F(ConnectDialog, CloseWithoutASelectionAndCancelChangeNothing) {
 TEST_F(ConnectDialog, UnsupportedInstrumentCannotBePicked) {
   discovered.add("TCPIP::a::INSTR", "ACME,X1,SN1,1.0");
   discovered.add("TCPIP::b::INSTR", "VELMORA,LX999,SN2,1.0");
+  auto connect = createConnect();
   state.setInstrumentAddress("FAKE::1");
-  auto connect = std::make_unique<FConnect>();
   play("pick 2; ok");
   connect->form.showModal();
   EXPECT_EQ(state.InstrumentAddress(), "FAKE::1");

@@ -52,6 +52,7 @@ void ScriptedSession::ReadFormatted(io::Int32ArrayTarget&, std::string_view) {
 ScriptedInstruments::ScriptedInstruments()
     : opener_([this](std::string_view address) -> io::IoSessionRef {
         ++opened[std::string(address)];
+        if (real_.count(std::string(address))) return nullptr;
         const auto found = sessions_.find(std::string(address));
         if (found == sessions_.end()) io::raiseIoError(io::status::ResourceNotFound, "Resource not found", std::string(address));
         return found->second;
