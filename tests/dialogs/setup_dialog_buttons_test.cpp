@@ -10,22 +10,12 @@ namespace {
 
 const std::string TrvIdn = "VELMORA,TRV30K2A,SN1,1.20";
 
-class SetupDialogButtons : public DialogTest {
- protected:
-  // What the fetch does: result 2, a new dialog shown modally with the user's actions.
-  std::unique_ptr<Fsetup> run(const std::string& address, const std::string& script) {
-    state.setWaveFormResult(int32_t{2});
-    auto setup = createSetup(address);
-    play(script);
-    setup->form.showModal();
-    return setup;
-  }
-};
+using SetupDialogButtons = DialogTest;
 
 TEST_F(SetupDialogButtons, OkStoresTheChoicesAndHides) {
   addScope("FAKE::1", TrvIdn, 2, "1");
   state.setPointCount(int32_t{0});
-  auto setup = run("FAKE::1", "channel 2; points 300; check; ok");
+  auto setup = runSetup("FAKE::1", "channel 2; points 300; check; ok");
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), "FAKE::1");
   EXPECT_EQ(state.SourceLabel(), " 2 - On");
@@ -54,7 +44,7 @@ TEST_F(SetupDialogButtons, OkAfterTypingAnAnsweringAddressCommitsTheRefilledList
   auto second = addScope("FAKE::2", "VELMORA,TRV30K4A,SN2,1.20", 4, "0");
   second->reply("CHAN3:DISP?", "ON");
   state.setPointsIndex(int32_t{1});
-  auto setup = run("FAKE::1", "points 600; tab 1; type FAKE::2; ok");
+  auto setup = runSetup("FAKE::1", "points 600; tab 1; type FAKE::2; ok");
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), "FAKE::2");
   EXPECT_EQ(setup->device()->ResourceAddress(), "FAKE::2");
@@ -67,7 +57,7 @@ TEST_F(SetupDialogButtons, OkAfterTypingAnAnsweringAddressCommitsTheRefilledList
 
 TEST_F(SetupDialogButtons, OkWithoutAnAnsweringInstrumentKeepsTheDialogOpen) {
   addScope("FAKE::1", TrvIdn);
-  auto setup = run("FAKE::1", "tab 1; type TCPIP::10.9.9.9::INSTR; ok");
+  auto setup = runSetup("FAKE::1", "tab 1; type TCPIP::10.9.9.9::INSTR; ok");
   EXPECT_EQ(messages(), std::vector<std::string>{"Unable to communicate with instrument"});
   EXPECT_EQ(setup->txtAddress.text(), "No Instrument Selected");
   EXPECT_EQ(setup->SSTab1.tab(), 1);
@@ -94,7 +84,7 @@ TEST_F(SetupDialogButtons, OkWithNothingSelectedStillCommits) {
 TEST_F(SetupDialogButtons, CancelAbandonsAndKeepsTheSession) {
   addScope("FAKE::1", TrvIdn);
   state.setSourceLabel("before");
-  auto setup = run("FAKE::1", "channel 2; cancel");
+  auto setup = runSetup("FAKE::1", "channel 2; cancel");
   EXPECT_EQ(state.WaveFormResult(), 2);
   EXPECT_EQ(state.SourceLabel(), "before");
   EXPECT_NE(setup->device(), nullptr);
@@ -103,7 +93,7 @@ TEST_F(SetupDialogButtons, CancelAbandonsAndKeepsTheSession) {
 
 TEST_F(SetupDialogButtons, CloseCommandUnloadsWithTheResultUnchanged) {
   addScope("FAKE::1", TrvIdn);
-  auto setup = run("FAKE::1", "close");
+  auto setup = runSetup("FAKE::1", "close");
   EXPECT_FALSE(setup->form.isLoaded());
   EXPECT_EQ(setup->device(), nullptr);
   EXPECT_EQ(state.WaveFormResult(), 2);
@@ -119,7 +109,7 @@ TEST_F(SetupDialogConnect, PickedInstrumentIsOpenedAndTheSetupDialogShownAgain) 
   addScope("FAKE::2", "VELMORA,TRV30K4A,SN2,1.20", 4, "1");
   discovered.add("FAKE::2", "VELMORA,TRV30K4A,SN2,1.20");
   state.setPointsIndex(int32_t{3});
-  auto setup = run("FAKE::1", "connect; pick FAKE::2; ok; channel 3; ok");
+  auto setup = runSetup("FAKE::1", "connect; pick FAKE::2; ok; channel 3; ok");
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), "FAKE::2");
   EXPECT_EQ(state.SourceLabel(), " 3 - On");
@@ -131,14 +121,14 @@ TEST_F(SetupDialogConnect, PickedInstrumentIsOpenedAndTheSetupDialogShownAgain) 
 
 TEST_F(SetupDialogConnect, CancelledConnectDialogReopensTheCurrentAddress) {
   addScope("FAKE::1", TrvIdn);
-  auto setup = run("FAKE::1", "connect; cancel; ok");
+  auto setup = runSetup("FAKE::1", "connect; cancel; ok");
   EXPECT_EQ(instruments.opened["FAKE::1"], 2);
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), "FAKE::1");
 }
 
 TEST_F(SetupDialogConnect, CancelledConnectWithoutAnAddressLeavesTheDialogAsItWas) {
-  auto setup = run("", "connect; close; cancel");
+  auto setup = runSetup("", "connect; close; cancel");
   EXPECT_EQ(instruments.opened["No Instrument Selected"], 1);
   EXPECT_EQ(state.InstrumentAddress(), "No Instrument Selected");
   EXPECT_EQ(setup->device(), nullptr);
@@ -148,7 +138,7 @@ TEST_F(SetupDialogConnect, CancelledConnectWithoutAnAddressLeavesTheDialogAsItWa
 TEST_F(SetupDialogConnect, CancelAfterASuccessfulConnectGivesNoWaveform) {
   addScope("FAKE::2", TrvIdn);
   discovered.add("FAKE::2", TrvIdn);
-  auto setup = run("", "connect; pick 1; ok; cancel");
+  auto setup = runSetup("", "connect; pick 1; ok; cancel");
   EXPECT_EQ(state.InstrumentAddress(), "FAKE::2");
   EXPECT_EQ(state.WaveFormResult(), 2);
   EXPECT_FALSE(setup->form.isVisible());
@@ -156,7 +146,7 @@ TEST_F(SetupDialogConnect, CancelAfterASuccessfulConnectGivesNoWaveform) {
 
 TEST_F(SetupDialogConnect, UsedUpActionsInsideTheNestedDisplaysEndEveryOne) {
   addScope("FAKE::1", TrvIdn);
-  auto setup = run("FAKE::1", "connect");
+  auto setup = runSetup("FAKE::1", "connect");
   EXPECT_FALSE(setup->form.isVisible());
   EXPECT_EQ(state.WaveFormResult(), 2);
 }

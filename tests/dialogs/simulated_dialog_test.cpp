@@ -10,20 +10,11 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class SimulatedDialog : public SimulatedScopeTest {
- protected:
-  std::unique_ptr<Fsetup> run(const std::string& address, const std::string& script) {
-    state.setWaveFormResult(int32_t{2});
-    auto setup = createSetup(address);
-    play(script);
-    setup->form.showModal();
-    return setup;
-  }
-};
+using SimulatedDialog = SimulatedScopeTest;
 
 TEST_F(SimulatedDialog, ConfirmedChoicesOnTheRememberedInstrument) {
   const std::string address = simulate({"--model", "TRV30K4A", "--display", "1,1,0,0"});
-  auto setup = run(address, "channel 2; points 300; check; ok");
+  auto setup = runSetup(address, "channel 2; points 300; check; ok");
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), address);
   EXPECT_EQ(state.SourceLabel(), " 2 - On");
@@ -38,7 +29,7 @@ TEST_F(SimulatedDialog, ConfirmedChoicesOnTheRememberedInstrument) {
 
 TEST_F(SimulatedDialog, TypedAddressIsOpenedWhenTheUserLeavesTheAddressTab) {
   const std::string address = simulate({"--model", "TRV30K2A", "--display", "1,0"});
-  auto setup = run("", "tab 1; type " + address + "; tab 0; points 600; ok");
+  auto setup = runSetup("", "tab 1; type " + address + "; tab 0; points 600; ok");
   EXPECT_EQ(instruments.opened[address], 1);
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), address);
@@ -49,7 +40,7 @@ TEST_F(SimulatedDialog, TypedAddressIsOpenedWhenTheUserLeavesTheAddressTab) {
 
 TEST_F(SimulatedDialog, PointsNotOfferedEndsWithCancel) {
   const std::string address = simulate({"--model", "TRV30K2A", "--display-words", "--display", "1,0"});
-  auto setup = run(address, "points 2000; ok");
+  auto setup = runSetup(address, "points 2000; ok");
   EXPECT_EQ(notices(), "trv3: points 2000 not offered; offered: 100, 250, 500, 1000\n");
   EXPECT_EQ(state.WaveFormResult(), 2);
 }
@@ -75,7 +66,7 @@ class SimulatedDiscovery : public SimulatedDialog {
 };
 
 TEST_F(SimulatedDiscovery, PickedSupportedInstrumentBecomesTheAddress) {
-  auto setup = run("", "connect; pick " + supported + "; ok; ok");
+  auto setup = runSetup("", "connect; pick " + supported + "; ok; ok");
   EXPECT_EQ(state.WaveFormResult(), 1);
   EXPECT_EQ(state.InstrumentAddress(), supported);
   EXPECT_EQ(state.SourceLabel(), " 1 - On");
@@ -83,7 +74,7 @@ TEST_F(SimulatedDiscovery, PickedSupportedInstrumentBecomesTheAddress) {
 }
 
 TEST_F(SimulatedDiscovery, UnsupportedInstrumentIsListedButCannotBePicked) {
-  auto setup = run("", "connect; pick " + unsupported + "; ok; ok");
+  auto setup = runSetup("", "connect; pick " + unsupported + "; ok; ok");
   EXPECT_EQ(notices(), "trv3: instrument " + unsupported + " cannot be picked; found: " + supported + ", " +
                            unsupported + " (unsupported)\n");
   EXPECT_EQ(state.InstrumentAddress(), "No Instrument Selected");

@@ -72,6 +72,14 @@ std::unique_ptr<Fsetup> DialogTest::createSetup(const std::string& address) {
   return std::make_unique<Fsetup>();
 }
 
+std::unique_ptr<Fsetup> DialogTest::runSetup(const std::string& address, const std::string& script) {
+  state.setWaveFormResult(int32_t{2});
+  auto dialog = createSetup(address);
+  play(script);
+  dialog->form.showModal();
+  return dialog;
+}
+
 std::shared_ptr<ScriptedSession> DialogTest::openModel(const std::string& model, const std::string& firmware) {
   setup = createSetup();
   auto scope = instruments.add("FAKE::1");

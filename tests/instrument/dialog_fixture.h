@@ -39,6 +39,9 @@ class DialogTest : public ::testing::Test {
                                             int channels = 2, const std::string& display = "1");
   // A set-up dialog on a remembered address of `address`, as a new add-in creates it.
   std::unique_ptr<Fsetup> createSetup(const std::string& address = "");
+  // What a fetch does with the dialog: result 2, then a new dialog on `address` shown modally
+  // while the script backend plays `script`.
+  std::unique_ptr<Fsetup> runSetup(const std::string& address, const std::string& script);
   // `setup` becomes a new dialog with "FAKE::1" opened on a scripted `model`; the opening's traffic
   // and pauses are forgotten.
   std::shared_ptr<ScriptedSession> openModel(const std::string& model, const std::string& firmware = "1.20");
