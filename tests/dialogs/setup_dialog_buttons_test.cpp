@@ -12,22 +12,6 @@ const std::string TrvIdn = "VELMORA,TRV30K2A,SN1,1.20";
 
 using SetupDialogButtons = DialogTest;
 
-TEST_F(SetupDialogButtons, OkStoresTheChoicesAndHides) {
-  addScope("FAKE::1", TrvIdn, 2, "1");
-  state.setPointCount(int32_t{0});
-  auto setup = runSetup("FAKE::1", "channel 2; points 300; check; ok");
-  EXPECT_EQ(state.WaveFormResult(), 1);
-  EXPECT_EQ(state.InstrumentAddress(), "FAKE::1");
-  EXPECT_EQ(state.SourceLabel(), " 2 - On");
-  EXPECT_EQ(state.ChannelNumber(), 1);
-  EXPECT_EQ(state.PointsIndex(), 2);
-  EXPECT_EQ(state.PointCount(), 300);
-  EXPECT_EQ(state.AcquireNew(), -1);
-  EXPECT_FALSE(setup->form.isVisible());
-  EXPECT_TRUE(setup->form.isLoaded());
-  EXPECT_NE(setup->device(), nullptr);
-}
-
 TEST_F(SetupDialogButtons, OnlyACheckedBoxAsksForANewAcquisition) {
   addScope("FAKE::1", TrvIdn);
   auto setup = createSetup("FAKE::1");

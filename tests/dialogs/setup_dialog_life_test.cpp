@@ -90,32 +90,6 @@ TEST_F(SetupDialogLife, UnusableLanguageFontIsToldOnceAndEndsCreation) {
   }
 }
 
-TEST_F(SetupDialogLife, ActivationChecksTheModeThenFillsTheLists) {
-  auto scope = addScope("FAKE::1", TrvIdn);
-  auto setup = createSetup("FAKE::1");
-  clock.pauses.clear();
-  setup->form.showModal();  // no actions: activation, then Cancel
-  EXPECT_EQ(clock.pauses, std::vector<int32_t>{1000});
-  EXPECT_EQ(setup->cboPoints.listCount(), 4);
-  EXPECT_EQ(setup->txtAddress.text(), "FAKE::1");
-  EXPECT_FALSE(setup->addressEdited());
-  EXPECT_EQ(state.WaveFormResult(), 2);
-  EXPECT_TRUE(setup->form.isLoaded());
-}
-
-TEST_F(SetupDialogLife, RefusedModeAtActivationDropsTheSessionAndUnloads) {
-  auto scope = addScope("FAKE::1", TrvIdn);
-  scope->reply(":acq:TYPE?", "PEAK");
-  auto setup = createSetup("FAKE::1");
-  state.setWaveFormResult(int32_t{1});
-  play("ok");
-  setup->form.showModal();
-  EXPECT_FALSE(setup->form.isLoaded());
-  EXPECT_EQ(setup->device(), nullptr);
-  EXPECT_EQ(state.WaveFormResult(), 2);
-  EXPECT_EQ(messages().size(), 1u);
-}
-
 TEST_F(SetupDialogLife, LeavingTheAddressTabAfterAnEditOpensTheTypedAddressOnce) {
   addScope("FAKE::1", TrvIdn);
   auto setup = createSetup("");
@@ -156,13 +130,6 @@ TEST_F(SetupDialogLife, FailedReconnectStillClearsTheEditAndShowsTheResetAddress
   EXPECT_FALSE(setup->addressEdited());
   EXPECT_EQ(setup->txtAddress.text(), "No Instrument Selected");
   EXPECT_EQ(setup->cboPoints.listCount(), 0);
-}
-
-TEST_F(SetupDialogLife, TabDoubleClickRefreshesTheShownAddress) {
-  auto setup = createSetup("");
-  state.setInstrumentAddress("GPIB::7");
-  setup->SSTab1.userDoubleClick();
-  EXPECT_EQ(setup->txtShowAddr.text(), "GPIB::7");
 }
 
 TEST_F(SetupDialogLife, FormModelCarriesTheDesignedLayout) {

@@ -27,14 +27,6 @@ TEST_F(AcquisitionMode, NormalInAnyLetterCaseIsAcceptedWithoutACountQuery) {
   EXPECT_EQ(setup->acquireType(), "NORMal");
 }
 
-TEST_F(AcquisitionMode, AveragingOverAtMostSixteenIsAccepted) {
-  auto scope = openScopeAcquiring("AVERage");
-  scope->reply(":ACQuire:COUNT?", "16");
-  EXPECT_TRUE(setup->checkMode());
-  EXPECT_EQ(scope->commands, (std::vector<std::string>{":acq:TYPE?", ":ACQuire:COUNT?"}));
-  EXPECT_TRUE(messages().empty());
-}
-
 TEST_F(AcquisitionMode, AveragingOverMoreThanSixteenIsRefusedAlsoInExponentForm) {
   for (const char* count : {"17", "1.7E+01", " 64 acquisitions"}) {
     auto scope = openScopeAcquiring("aver");
@@ -49,13 +41,6 @@ TEST_F(AcquisitionMode, CountReplyWithoutANumberCountsAsZero) {
   scope->reply(":ACQuire:COUNT?", "many");
   EXPECT_TRUE(setup->checkMode());
   EXPECT_FALSE(setup->isLargeAverage());
-}
-
-TEST_F(AcquisitionMode, OtherTypesAreRefusedWithoutACountQuery) {
-  auto scope = openScopeAcquiring("PEAK");
-  EXPECT_FALSE(setup->checkMode());
-  EXPECT_EQ(scope->commands, std::vector<std::string>{":acq:TYPE?"});
-  EXPECT_EQ(messages(), std::vector<std::string>{refusal});
 }
 
 TEST_F(AcquisitionMode, SilentTypeQueryIsRefusedAfterThePause) {

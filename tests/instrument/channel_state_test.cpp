@@ -74,19 +74,6 @@ TEST_F(ChannelState, PodBitAnswersAreTestedWithLetterCase) {
   EXPECT_TRUE(setup->IsDigitalOn());
 }
 
-TEST_F(ChannelState, FourChannelListIsMarkedFromTheAnswers) {
-  auto scope = openModel("TRV30K4A");
-  scope->reply("CHAN1:DISP?", "1").reply("CHAN2:DISP?", "0").reply("CHAN3:DISP?", "1").reply("CHAN4:DISP?", "0");
-  modUtility::fillChannelList(setup->device(), setup->cboChannel, "TRV30K4A");
-  ASSERT_EQ(setup->cboChannel.listCount(), 4);
-  EXPECT_EQ(setup->cboChannel.list(0), " 1 - On");
-  EXPECT_EQ(setup->cboChannel.list(1), " 2 - Off");
-  EXPECT_EQ(setup->cboChannel.list(2), " 3 - On");
-  EXPECT_EQ(setup->cboChannel.list(3), " 4 - Off");
-  EXPECT_EQ(setup->cboChannel.listIndex(), 0);
-  EXPECT_EQ(scope->commands, (std::vector<std::string>{"CHAN1:DISP?", "CHAN2:DISP?", "CHAN3:DISP?", "CHAN4:DISP?"}));
-}
-
 TEST_F(ChannelState, AnAnswerThatDoesNotConvertLeavesTheRestBare) {
   auto scope = openModel("TRV30K4A");
   scope->reply("CHAN1:DISP?", "True").reply("CHAN2:DISP?", "0").reply("CHAN3:DISP?", "ON");

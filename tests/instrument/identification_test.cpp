@@ -102,17 +102,5 @@ TEST_F(Identification, FailedIdentificationQueryIsARefusal) {
   EXPECT_EQ(messages(), std::vector<std::string>{"Not a supported oscilloscope: No Instrument Selected"});
 }
 
-TEST_F(Identification, EachOpeningReplacesTheEarlierSession) {
-  auto setup = createSetup();
-  instruments.add("FAKE::1")->reply("*IDN?", "VELMORA,TRV30K2A,SN1,1.20");
-  instruments.add("FAKE::2")->reply("*IDN?", "VELMORA,TRV30K4A,SN2,1.20");
-  setup->openScope("FAKE::1");
-  const std::weak_ptr<io::IoSession> first = setup->device();
-  setup->openScope("FAKE::2");
-  EXPECT_EQ(setup->device()->ResourceAddress(), "FAKE::2");
-  instruments.add("FAKE::1");  // the fixture no longer holds the first session either
-  EXPECT_TRUE(first.expired());
-}
-
 }  // namespace
 }  // namespace trv3::testing

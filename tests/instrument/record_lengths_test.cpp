@@ -35,26 +35,6 @@ const std::vector<int32_t> ListB{100, 250, 500};
 const std::vector<int32_t> ListC{100, 250, 500, 1000, 2000};
 const std::vector<int32_t> ListD{250, 1000};
 const std::vector<int32_t> ListE{100, 250, 500, 1000, 2000, 5000, 10000, 20000};
-const std::vector<int32_t> ListF{100, 150, 300, 600};
-
-TEST_F(RecordLengths, SeriesModelsGetListFUnlessExactlyOneChannelIsOn) {
-  openDisplaying("TRV30K2A", {"1", "0"});
-  setup->setupWidgets();
-  EXPECT_EQ(offered(), ListF);
-
-  openDisplaying("TRV30K2A", {"ON", "0"});
-  setup->setupWidgets();
-  EXPECT_EQ(offered(), ListA);
-}
-
-TEST_F(RecordLengths, SentCommandsInOrder) {
-  auto scope = openDisplaying("TRV30K2A", {"1", "0"});
-  setup->setupWidgets();
-  EXPECT_EQ(scope->commands,
-            (std::vector<std::string>{"CHAN1:DISP?", "CHAN2:DISP?", "CHAN1:DISP?", "CHAN2:DISP?"}));
-  EXPECT_EQ(setup->cboChannel.list(0), " 1 - On");
-  EXPECT_EQ(setup->cboChannel.list(1), " 2 - Off");
-}
 
 TEST_F(RecordLengths, PodRuleGivesListBOnlyToAnLX270DWithAPodBitOn) {
   auto pod = openDisplaying("LX270D", {"ON", "OFF"});

@@ -65,17 +65,6 @@ TEST(ComboBox, LockedListRefusesTheUserButNotCode) {
   EXPECT_EQ(list.listIndex(), 1);
 }
 
-TEST(ComboBox, ViewIsToldWhatChanged) {
-  ComboBox list("cboPoints", {});
-  std::vector<Property> seen;
-  list.changed.connect([&](Property p) { seen.push_back(p); });
-  list.addItem("100");
-  list.setItemData(0, 100);
-  list.setListIndex(0);
-  list.setLocked(false);
-  EXPECT_EQ(seen, (std::vector<Property>{Property::Items, Property::ItemData, Property::Selection, Property::Locked}));
-}
-
 TEST(TabControl, ChangeCarriesThePreviousTabAndOnlyFiresOnChange) {
   TabControl tabs("SSTab1", {0, 120, 4815, 3255}, {{"WaveForm", 500}, {"Connect To Scope", 501}}, 0);
   std::vector<int16_t> previous;
