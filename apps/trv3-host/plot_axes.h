@@ -8,8 +8,8 @@
 namespace trv3::host {
 
 struct AxisTicks {
-  double low = 0.0;           // axis start, a multiple of step at or below the data
-  double high = 1.0;          // axis end, a multiple of step at or above the data
+  double low = 0.0;   // axis start, a multiple of step at or below the data
+  double high = 1.0;  // axis end, a multiple of step at or above the data
   double step = 1.0;
   std::vector<double> ticks;  // low, low + step, ..., high
 };

@@ -1,10 +1,10 @@
 #include "waveform_outputs.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
-#include <iomanip>
-#include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -37,8 +37,10 @@ void writeSummary(std::ostream& out, const FetchOutcome& outcome) {
   }
   out << "WaveFormResult " << outcome.result << ": waveform delivered\n";
   out << "samples: " << outcome.codes.size() << '\n';
-  out << "wTime: " << std::setprecision(std::numeric_limits<double>::max_digits10) << outcome.wTime
-      << " s\n";
+  // The shortest text that reads back as the same double.
+  char wTime[32];
+  const auto written = std::to_chars(wTime, wTime + sizeof wTime, outcome.wTime);
+  out << "wTime: " << std::string_view(wTime, written.ptr - wTime) << " s\n";
   if (!outcome.codes.empty()) {
     auto [low, high] = std::minmax_element(outcome.codes.begin(), outcome.codes.end());
     out << "codes: " << *low << " to " << *high << '\n';

@@ -107,9 +107,9 @@ void plotWaveform(const FetchOutcome& outcome, const std::filesystem::path& file
     painter.setPen(axisPen);
     painter.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 5));
     const QString label = tickLabel(t);
-    painter.drawText(QPointF(x - metrics.horizontalAdvance(label) / 2.0,
-                             area.bottom() + 8 + metrics.ascent()),
-                     label);
+    painter.drawText(
+        QPointF(x - metrics.horizontalAdvance(label) / 2.0, area.bottom() + 8 + metrics.ascent()),
+        label);
   }
   for (double code : codeAxis.ticks) {
     const double y = yOf(code);
@@ -118,18 +118,18 @@ void plotWaveform(const FetchOutcome& outcome, const std::filesystem::path& file
     painter.setPen(axisPen);
     painter.drawLine(QPointF(area.left() - 5, y), QPointF(area.left(), y));
     const QString label = tickLabel(code);
-    painter.drawText(QPointF(area.left() - 8 - metrics.horizontalAdvance(label),
-                             y + metrics.ascent() / 2.0 - 1),
-                     label);
+    painter.drawText(
+        QPointF(area.left() - 8 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2.0 - 1),
+        label);
   }
   painter.setPen(axisPen);
   painter.drawRect(area);
 
   // Axis titles and caption.
   const QString timeTitle = QStringLiteral("Time (%1)").arg(QString::fromStdString(unit.name));
-  painter.drawText(QPointF(area.center().x() - metrics.horizontalAdvance(timeTitle) / 2.0,
-                           ImageHeight - 16),
-                   timeTitle);
+  painter.drawText(
+      QPointF(area.center().x() - metrics.horizontalAdvance(timeTitle) / 2.0, ImageHeight - 16),
+      timeTitle);
   const QString codeTitle = QStringLiteral("Sample code");
   painter.save();
   painter.translate(22, area.center().y() + metrics.horizontalAdvance(codeTitle) / 2.0);
@@ -145,8 +145,8 @@ void plotWaveform(const FetchOutcome& outcome, const std::filesystem::path& file
   trace.reserve(static_cast<qsizetype>(count));
   const double lastTime = std::isfinite(outcome.wTime) ? outcome.wTime * unit.perSecond : 0.0;
   for (size_t i = 0; i < count; ++i) {
-    const double t = count > 1 ? lastTime * static_cast<double>(i) / static_cast<double>(count - 1)
-                               : 0.0;
+    const double t =
+        count > 1 ? lastTime * static_cast<double>(i) / static_cast<double>(count - 1) : 0.0;
     trace.append(QPointF(xOf(t), yOf(outcome.codes[i])));
   }
   painter.setClipRect(area);

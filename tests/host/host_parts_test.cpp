@@ -20,9 +20,7 @@
 namespace trv3::host {
 namespace {
 
-TEST(DialogScript, NoChoicesConfirmsTheRememberedOnes) {
-  EXPECT_EQ(dialogScript({}), "ok");
-}
+TEST(DialogScript, NoChoicesConfirmsTheRememberedOnes) { EXPECT_EQ(dialogScript({}), "ok"); }
 
 TEST(DialogScript, ChoicesFollowTheOrderAPersonUses) {
   DialogChoices choices;
@@ -102,6 +100,17 @@ TEST(WaveformOutputs, JsonCarriesTheWaveformOnlyWhenDelivered) {
   EXPECT_EQ(cancelled.str(), "{\"result\":2}\n");
 }
 
+TEST(WaveformOutputs, SummaryGivesCountTimeAndRange) {
+  std::ostringstream delivered;
+  writeSummary(delivered, deliveredWave());
+  EXPECT_EQ(delivered.str(),
+            "WaveFormResult 1: waveform delivered\nsamples: 4\nwTime: 0.0009990005 s\n"
+            "codes: -32767 to 32768\n");
+  std::ostringstream none;
+  writeSummary(none, FetchOutcome{});
+  EXPECT_EQ(none.str(), "WaveFormResult 2: no waveform\n");
+}
+
 class TempFolder : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -160,8 +169,7 @@ TEST_F(WaveformFiles, PlotDrawsTheTraceInsideLabelledAxes) {
 }
 
 TEST_F(WaveformFiles, PlotIntoAMissingFolderFails) {
-  EXPECT_THROW(plotWaveform(deliveredWave(), folder_ / "missing" / "wave.png"),
-               std::runtime_error);
+  EXPECT_THROW(plotWaveform(deliveredWave(), folder_ / "missing" / "wave.png"), std::runtime_error);
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// `trv3-host fetch`: the whole of what a waveform editor does to take a waveform through the
+// add-in.
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <stdexcept>
+
+#include "addin_loader.h"
+#include "host_commands.h"
+#include "platform/settings/settings_store.h"
+#include "waveform_client.h"
+#include "waveform_outputs.h"
+#include "waveform_plot.h"
+
+namespace trv3::host {
+
+namespace {
+
+// The add-in picks its user interface when its dialogs are first needed; the host says which one
+// through the environment before the library is loaded.
+void chooseUserInterface(const FetchRequest& request) {
+  setenv("TRV3_UI", uiModeName(request.ui).c_str(), 1);
+  if (request.ui == UiMode::Script) {
+    setenv("TRV3_UI_SCRIPT", dialogScript(request.choices).c_str(), 1);
+    return;
+  }
+  // The real dialog opens on the remembered address, so an address given for it is stored where
+  // the add-in reads it at creation.
+  unsetenv("TRV3_UI_SCRIPT");
+  if (request.choices.address)
+    settings::SaveSetting("Velmora\\Quorvalis\\Arb Application", "TRV3 series", "Addr",
+                          *request.choices.address);
+}
+
+FetchOutcome fetchThroughAddin(const FetchRequest& request) {
+  // 1. Create the class. 2. Choose the language. 3. getWaveform runs the dialog and the transfer.
+  // 4. WaveFormResult tells whether wform and wTime hold a waveform. 5. Release the instance,
+  // which saves the remembered address, channel and points choice.
+  WaveformClient waveform(createWaveformObject(request.addinFile));
+  waveform.setCountryCode(request.countryCode);
+  FetchOutcome outcome;
+  const bool holdsArray = waveform.getWaveform(outcome.codes, outcome.wTime);
+  outcome.result = waveform.waveFormResult();
+  waveform.release();
+  if (outcome.delivered() && !holdsArray)
+    throw std::runtime_error(
+        "getWaveform reported a waveform but wform holds no array of 32-bit integers");
+  return outcome;
+}
+
+// The files go out only with a waveform; the summary or JSON always.
+int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
+  if (request.json)
+    writeJson(std::cout, outcome);
+  else
+    writeSummary(std::cout, outcome);
+  if (!outcome.delivered()) {
+    if (request.csvFile || request.plotFile)
+      std::cerr << "trv3-host: no waveform, so no file was written\n";
+    return ExitNoWaveform;
+  }
+  try {
+    if (request.csvFile) writeCsv(*request.csvFile, outcome);
+    if (request.plotFile) plotWaveform(outcome, *request.plotFile);
+  } catch (const std::exception& error) {
+    std::cerr << "trv3-host: " << error.what() << '\n';
+    return ExitFailure;
+  }
+  if (!request.json) {
+    if (request.csvFile) std::cout << "samples written to " << request.csvFile->string() << '\n';
+    if (request.plotFile) std::cout << "plot written to " << request.plotFile->string() << '\n';
+  }
+  return ExitDelivered;
+}
+
+}  // namespace
+
+int runFetch(const FetchRequest& request) {
+  FetchOutcome outcome;
+  try {
+    chooseUserInterface(request);
+    outcome = fetchThroughAddin(request);
+  } catch (const std::exception& error) {
+    std::cerr << "trv3-host: " << error.what() << '\n';
+    return ExitFailure;
+  }
+  return reportOutcome(request, outcome);
+}
+
+}  // namespace trv3::host

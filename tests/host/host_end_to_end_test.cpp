@@ -1,0 +1,261 @@
+// trv3-host end to end: the real executables, the add-in registered in a temporary per-user
+// registry, the script backend playing the dialog, and the simulator as the oscilloscope.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "child_process.h"
+#include "support/simulator_process.h"
+#include "support/temp_config_home.h"
+
+namespace trv3::host::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) result.push_back(line);
+  return result;
+}
+
+std::string fileText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// With exactly one channel answering "ON" the series offers 100, 250, 500 and 1000 points.
+const std::vector<std::string> OneChannelOn = {"--display", "1,0,0,0", "--display-words"};
+
+// The commands of the transfer, which only a confirmed dialog leads to.
+bool isTransferCommand(const std::string& message) {
+  return message == ":Stop" || message.rfind("waveform:", 0) == 0 ||
+         message.rfind(":WAVeform:", 0) == 0 || message == ":SINGLE";
+}
+
+// From the first transfer command on: what the fetch sent after the dialog.
+std::vector<std::string> transferOf(const std::vector<std::string>& log) {
+  auto first = std::find_if(log.begin(), log.end(), isTransferCommand);
+  return {first, log.end()};
+}
+
+class HostEndToEnd : public ::testing::Test {
+ protected:
+  Environment environment() const {
+    return {{"XDG_CONFIG_HOME", config_.folder().string()},
+            {"TRV3_UI", "script"},
+            {"QT_QPA_PLATFORM", "offscreen"},
+            {"TRV3_UI_SCRIPT", std::nullopt}};
+  }
+
+  ChildResult host(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), TRV3_HOST_PATH);
+    ChildResult result = runChild(arguments, environment());
+    EXPECT_FALSE(result.timedOut) << "trv3-host did not end";
+    // The add-in's message boxes own the "message: " lines; everything else the host says is
+    // marked as its own (or comes from the script backend).
+    for (const auto& line : lines(result.err))
+      EXPECT_TRUE(line.rfind("message: ", 0) == 0 || line.rfind("trv3-host: ", 0) == 0 ||
+                  line.rfind("trv3: ", 0) == 0)
+          << line;
+    return result;
+  }
+
+  void registerAddin() const {
+    const ChildResult result = runChild({TRV3_REGSVR_PATH, TRV3_ADDIN_PATH}, environment());
+    ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
+  }
+
+  static std::vector<std::string> messages(const ChildResult& result) {
+    std::vector<std::string> found;
+    for (const auto& line : lines(result.err))
+      if (line.rfind("message: ", 0) == 0) found.push_back(line);
+    return found;
+  }
+
+  testing::TempConfigHome config_;
+};
+
+TEST_F(HostEndToEnd, UsageErrorsExitWithOne) {
+  EXPECT_EQ(host({}).exitStatus, 1);
+  EXPECT_EQ(host({"fetch", "--channel", "0"}).exitStatus, 1);
+  EXPECT_EQ(host({"fetch", "--ui", "web"}).exitStatus, 1);
+  EXPECT_EQ(host({"fetch", "--address", "TCPIP::127.0.0.1::1::SOCKET;cancel"}).exitStatus, 1);
+  const ChildResult qtCancel = host({"fetch", "--ui", "qt", "--cancel"});
+  EXPECT_EQ(qtCancel.exitStatus, 1);
+  EXPECT_THAT(qtCancel.err, HasSubstr("--cancel is a scripted user action"));
+  const ChildResult help = host({"fetch", "--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_THAT(help.out, HasSubstr("--acquire-new"));
+}
+
+TEST_F(HostEndToEnd, UnregisteredClassNamesTheRegistrationCommand) {
+  const ChildResult fetch = host({"fetch", "--json"});
+  EXPECT_EQ(fetch.exitStatus, 1);
+  EXPECT_THAT(fetch.err, HasSubstr("vlmWFRM_TRV3.CWaveForm is not registered"));
+  EXPECT_THAT(fetch.err, HasSubstr(std::string("trv3-regsvr ") + TRV3_ADDIN_PATH));
+  EXPECT_THAT(fetch.out, IsEmpty());
+
+  // A library file given directly needs no registration.
+  const ChildResult direct = host({"info", "--addin", TRV3_ADDIN_PATH});
+  EXPECT_EQ(direct.exitStatus, 0) << direct.err;
+  EXPECT_THAT(direct.out, HasSubstr("is not registered for this user"));
+  EXPECT_THAT(direct.out, HasSubstr("CType: 6 (16-bit integer)"));
+}
+
+TEST_F(HostEndToEnd, RegistrationMakesTheClassAvailableByProgId) {
+  registerAddin();
+  const ChildResult info = host({"info", "--country", "49"});
+  ASSERT_EQ(info.exitStatus, 0) << info.err;
+  EXPECT_THAT(info.out, HasSubstr("CLSID {792C262D-BBA0-47C1-AE88-DCBFD63A7A87}"));
+  EXPECT_THAT(info.out, HasSubstr(std::string("library ") + TRV3_ADDIN_PATH));
+  EXPECT_THAT(info.out, HasSubstr("countryCode: 49"));
+  EXPECT_THAT(info.out, HasSubstr("WaveFormResult: 1"));
+  EXPECT_THAT(info.out, HasSubstr("ComponentID: "));
+}
+
+TEST_F(HostEndToEnd, FetchWithAnAddressDeliversTheWaveformAsJson) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator;
+  const ChildResult fetch = host({"fetch", "--address", simulator.socketResource(), "--json"});
+  ASSERT_EQ(fetch.exitStatus, 0) << fetch.err;
+  EXPECT_THAT(messages(fetch), IsEmpty());
+
+  const auto object = nlohmann::json::parse(fetch.out);
+  EXPECT_EQ(object["result"], 1);
+  const auto codes = object["wform"].get<std::vector<int32_t>>();
+  EXPECT_EQ(object["count"].get<size_t>(), codes.size());
+  EXPECT_EQ(codes.size(), 100u) << "the first entry of the points list";
+  EXPECT_GT(object["wTime"].get<double>(), 0.0);
+  EXPECT_TRUE(std::any_of(codes.begin(), codes.end(), [&](int32_t c) { return c != codes[0]; }));
+
+  const auto log = simulator.loggedMessages();
+  EXPECT_THAT(log, Contains("*idn?"));
+  EXPECT_THAT(transferOf(log),
+              ElementsAre(":Stop", ":WAVeform:POINts:MODE RAW", "waveform:points 100",
+                          "waveform:source  Channel2", "waveform:format byte", "waveform:preamble?",
+                          "waveform:data?"));
+}
+
+TEST_F(HostEndToEnd, ChannelPointsAndAcquireNewBecomeTheTransfer) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator(OneChannelOn);
+  const ChildResult fetch = host({"fetch", "--address", simulator.socketResource(), "--channel",
+                                  "1", "--points", "500", "--acquire-new", "--json"});
+  ASSERT_EQ(fetch.exitStatus, 0) << fetch.err;
+  const auto object = nlohmann::json::parse(fetch.out);
+  EXPECT_EQ(object["count"], 500);
+  EXPECT_THAT(transferOf(simulator.loggedMessages()),
+              ElementsAre(":Stop", ":WAVeform:POINts:MODE RAW", "waveform:points 500",
+                          "waveform:source  Channel1", ":SINGLE", "waveform:format byte",
+                          "waveform:preamble?", "waveform:data?"));
+}
+
+TEST_F(HostEndToEnd, PointsNotOfferedEndWithCancel) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator(OneChannelOn);
+  const ChildResult fetch =
+      host({"fetch", "--address", simulator.socketResource(), "--points", "777"});
+  EXPECT_EQ(fetch.exitStatus, 2);
+  EXPECT_THAT(fetch.err, HasSubstr("trv3: points 777 not offered; offered: 100, 250, 500, 1000"));
+  EXPECT_THAT(fetch.out, HasSubstr("WaveFormResult 2"));
+  EXPECT_THAT(transferOf(simulator.loggedMessages()), IsEmpty());
+}
+
+TEST_F(HostEndToEnd, CsvAndPlotFilesHoldTheSamples) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator(OneChannelOn);
+  const auto csv = config_.folder() / "wave.csv";
+  const auto png = config_.folder() / "wave.png";
+  const ChildResult fetch = host({"fetch", "--address", simulator.socketResource(), "--points",
+                                  "250", "--csv", csv.string(), "--plot", png.string()});
+  ASSERT_EQ(fetch.exitStatus, 0) << fetch.err;
+  EXPECT_THAT(fetch.out, HasSubstr("WaveFormResult 1: waveform delivered"));
+  EXPECT_THAT(fetch.out, HasSubstr("samples: 250"));
+  EXPECT_THAT(fetch.out, HasSubstr("samples written to " + csv.string()));
+  EXPECT_THAT(fetch.out, HasSubstr("plot written to " + png.string()));
+
+  const auto rows = lines(fileText(csv));
+  ASSERT_EQ(rows.size(), 251u);
+  EXPECT_EQ(rows[0], "index,code");
+  EXPECT_THAT(rows[1], StartsWith("0,"));
+  EXPECT_THAT(rows[250], StartsWith("249,"));
+  EXPECT_EQ(fileText(png).substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
+
+TEST_F(HostEndToEnd, SecondRunUsesTheRememberedChoices) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator(OneChannelOn);
+  const ChildResult first =
+      host({"fetch", "--address", simulator.socketResource(), "--channel", "1", "--points", "250"});
+  ASSERT_EQ(first.exitStatus, 0) << first.err;
+  const size_t firstRun = simulator.loggedMessages().size();
+
+  const ChildResult info = host({"info"});
+  EXPECT_THAT(info.out, HasSubstr("Addr: " + simulator.socketResource()));
+  EXPECT_THAT(info.out, HasSubstr("Chan: 0"));
+  EXPECT_THAT(info.out, HasSubstr("Cbo_Idx: 1"));
+
+  const ChildResult second = host({"fetch", "--json"});
+  ASSERT_EQ(second.exitStatus, 0) << second.err;
+  EXPECT_EQ(nlohmann::json::parse(second.out)["count"], 250);
+  const auto log = simulator.loggedMessages();
+  const std::vector<std::string> secondRun(log.begin() + static_cast<long>(firstRun), log.end());
+  EXPECT_THAT(transferOf(secondRun), Contains("waveform:points 250"));
+  EXPECT_THAT(transferOf(secondRun), Contains("waveform:source  Channel1"));
+}
+
+TEST_F(HostEndToEnd, ForeignMakerIsRefused) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator({"--maker", "OTHERCO"});
+  const ChildResult fetch = host({"fetch", "--address", simulator.socketResource(), "--json"});
+  EXPECT_EQ(fetch.exitStatus, 2);
+  EXPECT_EQ(fetch.out, "{\"result\":2}\n");
+  EXPECT_THAT(messages(fetch), Not(IsEmpty()));
+  EXPECT_THAT(transferOf(simulator.loggedMessages()), IsEmpty());
+}
+
+TEST_F(HostEndToEnd, CancelSendsNoTransferCommand) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator;
+  const ChildResult fetch =
+      host({"fetch", "--address", simulator.socketResource(), "--cancel", "--json"});
+  EXPECT_EQ(fetch.exitStatus, 2);
+  EXPECT_EQ(fetch.out, "{\"result\":2}\n");
+  EXPECT_THAT(messages(fetch), IsEmpty());
+  const auto log = simulator.loggedMessages();
+  EXPECT_THAT(log, Contains("*IDN?")) << "the dialog did open the instrument";
+  EXPECT_THAT(transferOf(log), IsEmpty());
+}
+
+TEST_F(HostEndToEnd, DemoScriptLeavesSamplesAndPlot) {
+  const auto output = config_.folder() / "demo";
+  Environment environment = this->environment();
+  environment["TRV3_BUILD_DIR"] = TRV3_BINARY_DIR;
+  environment["TRV3_DEMO_OUTPUT"] = output.string();
+  const ChildResult demo = runChild({"bash", TRV3_SOURCE_DIR "/scripts/demo.sh"}, environment,
+                                    std::chrono::seconds(120));
+  ASSERT_FALSE(demo.timedOut);
+  ASSERT_EQ(demo.exitStatus, 0) << demo.out << demo.err;
+  EXPECT_THAT(demo.out, HasSubstr("WaveFormResult 1: waveform delivered"));
+  EXPECT_GT(lines(fileText(output / "wave.csv")).size(), 100u);
+  EXPECT_TRUE(std::filesystem::is_regular_file(output / "wave.png"));
+}
+
+}  // namespace
+}  // namespace trv3::host::test
