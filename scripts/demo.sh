@@ -19,7 +19,12 @@ addin=$build/lib/vlmWFRM_TRV3.so
 bash scripts/install-deps.sh
 for needed in "$bin/trv3-host" "$bin/trv3-sim" "$bin/trv3-regsvr" "$addin"; do
   if [ ! -e "$needed" ]; then
-    bash scripts/build.sh
+    if [ "$build" = build ]; then
+      bash scripts/build.sh
+    else
+      cmake -S . -B "$build" >/dev/null
+      cmake --build "$build" -j "$(nproc)" --target trv3-host trv3-sim trv3-regsvr vlmWFRM_TRV3
+    fi
     break
   fi
 done
