@@ -119,6 +119,11 @@ int main(int argc, char** argv) {
       }
     }
     if (fetch.ui == UiMode::Qt) {
+      if (!qtPlatformAvailable()) {
+        std::cerr << "trv3-host: the Qt dialog needs a display (DISPLAY or WAYLAND_DISPLAY); use "
+                     "--ui script without one\n";
+        return ExitFailure;
+      }
       for (const CLI::Option* scripted : {channel, points, acquireNew, cancel}) {
         if (scripted->count() > 0) {
           std::cerr << "trv3-host: " << scripted->get_name()

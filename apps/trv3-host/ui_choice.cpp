@@ -21,6 +21,10 @@ bool displayAvailable() {
 
 }  // namespace
 
+bool qtPlatformAvailable() {
+  return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");
+}
+
 std::string uiModeName(UiMode mode) { return mode == UiMode::Qt ? "qt" : "script"; }
 
 std::optional<UiMode> parseUiMode(const std::string& name) {

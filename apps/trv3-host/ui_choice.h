@@ -16,4 +16,8 @@ std::optional<UiMode> parseUiMode(const std::string& name);
 // on (an offscreen Qt platform shows nothing, so it counts as none), else the script backend.
 UiMode defaultUiMode();
 
+// Whether Qt has a platform to start on: a display, or a platform named in QT_QPA_PLATFORM. Without
+// one Qt aborts the whole process as the dialog opens.
+bool qtPlatformAvailable();
+
 }  // namespace trv3::host

@@ -63,9 +63,11 @@ class HostEndToEnd : public ::testing::Test {
             {"TRV3_UI_SCRIPT", std::nullopt}};
   }
 
-  ChildResult host(std::vector<std::string> arguments) const {
+  ChildResult host(std::vector<std::string> arguments, const Environment& changes = {}) const {
     arguments.insert(arguments.begin(), TRV3_HOST_PATH);
-    ChildResult result = runChild(arguments, environment());
+    Environment variables = environment();
+    for (const auto& [name, value] : changes) variables[name] = value;
+    ChildResult result = runChild(arguments, variables);
     EXPECT_FALSE(result.timedOut) << "trv3-host did not end";
     // The add-in's message boxes own the "message: " lines; everything else the host says is
     // marked as its own (or comes from the script backend).
@@ -96,9 +98,14 @@ TEST_F(HostEndToEnd, UsageErrorsExitWithOne) {
   EXPECT_EQ(host({"fetch", "--channel", "0"}).exitStatus, 1);
   EXPECT_EQ(host({"fetch", "--ui", "web"}).exitStatus, 1);
   EXPECT_EQ(host({"fetch", "--address", "TCPIP::127.0.0.1::1::SOCKET;cancel"}).exitStatus, 1);
-  const ChildResult qtCancel = host({"fetch", "--ui", "qt", "--cancel"});
+  const ChildResult qtCancel = host({"fetch", "--ui", "qt", "--cancel"});  // offscreen platform
   EXPECT_EQ(qtCancel.exitStatus, 1);
   EXPECT_THAT(qtCancel.err, HasSubstr("--cancel is a scripted user action"));
+  const ChildResult noDisplay = host({"fetch", "--ui", "qt"}, {{"DISPLAY", std::nullopt},
+                                                               {"WAYLAND_DISPLAY", std::nullopt},
+                                                               {"QT_QPA_PLATFORM", std::nullopt}});
+  EXPECT_EQ(noDisplay.exitStatus, 1);
+  EXPECT_THAT(noDisplay.err, HasSubstr("the Qt dialog needs a display"));
   const ChildResult help = host({"fetch", "--help"});
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_THAT(help.out, HasSubstr("--acquire-new"));
