@@ -56,13 +56,19 @@ void Fsetup::setupWidgets() {
     cboPoints.setItemData(cboPoints.listCount() - 1, value);
   }
 
+  // A remembered index beyond the 16-bit range is clamped like any other: raising here would fail
+  // every activation while that instrument answers, and the value would be saved again unchanged.
   const int32_t lastIndex = static_cast<int32_t>(points.size()) - 1;
-  const int16_t remembered = toInt16(state.PointsIndex());
+  const int32_t remembered = state.PointsIndex();
   if (remembered < 0) state.setPointsIndex(int32_t{0});
   if (remembered > lastIndex) state.setPointsIndex(lastIndex);
 
   modUtility::fillChannelList(device_, cboChannel, modelNumber_);
-  cboChannel.setListIndex(state.ChannelNumber());
+  // A remembered channel the refilled list lacks (say the fourth, now on a two-channel instrument)
+  // selects the first entry: raising would fail every activation, and the user could never reach
+  // the dialog to pick another channel. -1 (no selection) stays as it is.
+  const int32_t channel = state.ChannelNumber();
+  cboChannel.setListIndex(channel >= -1 && channel < cboChannel.listCount() ? channel : 0);
   state.setPointCount(int32_t{points[static_cast<size_t>(state.PointsIndex())]});
   cboPoints.setListIndex(state.PointsIndex());
   cboPoints.setLocked(false);

@@ -39,6 +39,16 @@ TEST_F(SetupDialogButtons, OkAfterTypingAnAnsweringAddressCommitsTheRefilledList
   EXPECT_EQ(setup->cboChannel.listCount(), 4);
 }
 
+TEST_F(SetupDialogButtons, ChannelRememberedFromABiggerInstrumentDoesNotLockTheUserOut) {
+  addScope("FAKE::1", TrvIdn);
+  state.setChannelNumber(3);
+  runSetup("FAKE::1", "ok");
+  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(state.WaveFormResult(), 1);
+  EXPECT_EQ(state.ChannelNumber(), 0);
+  EXPECT_EQ(state.SourceLabel(), " 1 - On");
+}
+
 TEST_F(SetupDialogButtons, OkWithoutAnAnsweringInstrumentKeepsTheDialogOpen) {
   addScope("FAKE::1", TrvIdn);
   auto setup = runSetup("FAKE::1", "tab 1; type TCPIP::10.9.9.9::INSTR; ok");

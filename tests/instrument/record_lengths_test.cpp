@@ -96,8 +96,15 @@ TEST_F(RecordLengths, RememberedPointsIndexIsClampedToTheList) {
   EXPECT_EQ(state.PointCount(), 100);
   EXPECT_EQ(setup->cboPoints.text(), "100");
 
+  // Beyond the 16-bit range (a hand-edited setting) it is clamped the same way, not refused.
   state.setPointsIndex(int32_t{40000});
-  EXPECT_EQ(errorNumberOf([&] { setup->setupWidgets(); }), rt::Overflow);
+  setup->setupWidgets();
+  EXPECT_EQ(state.PointsIndex(), 3);
+  EXPECT_EQ(setup->cboPoints.listIndex(), 3);
+  state.setPointsIndex(int32_t{-70000});
+  setup->setupWidgets();
+  EXPECT_EQ(state.PointsIndex(), 0);
+  EXPECT_FALSE(setup->cboPoints.locked());
 }
 
 TEST_F(RecordLengths, RestoredChoicesAndUnlockedLists) {
@@ -115,11 +122,25 @@ TEST_F(RecordLengths, RestoredChoicesAndUnlockedLists) {
   EXPECT_FALSE(setup->addressEdited());
 }
 
-TEST_F(RecordLengths, RememberedChannelOutsideTheListIsTheControlsError) {
-  openDisplaying("TRV30K2A", {"1", "0"});
-  state.setChannelNumber(3);
-  EXPECT_EQ(errorNumberOf([&] { setup->setupWidgets(); }), rt::InvalidPropertyValue);
-  EXPECT_TRUE(setup->cboPoints.locked());
+TEST_F(RecordLengths, RememberedChannelTheListLacksSelectsTheFirstEntry) {
+  // The fourth channel of a four-channel instrument, remembered while a two-channel one answers.
+  openDisplaying("TRV30K2A", {"0", "1"});
+  for (const int32_t remembered : {3, 2, -2, 40000}) {
+    state.setChannelNumber(remembered);
+    setup->setupWidgets();
+    EXPECT_EQ(setup->cboChannel.listIndex(), 0) << remembered;
+    EXPECT_EQ(setup->cboChannel.text(), " 1 - Off") << remembered;
+    EXPECT_EQ(state.ChannelNumber(), remembered);
+    EXPECT_FALSE(setup->cboPoints.locked()) << remembered;
+    EXPECT_FALSE(setup->cboChannel.locked()) << remembered;
+  }
+  // No selection stays no selection; the last valid index is kept.
+  state.setChannelNumber(-1);
+  setup->setupWidgets();
+  EXPECT_EQ(setup->cboChannel.listIndex(), -1);
+  state.setChannelNumber(1);
+  setup->setupWidgets();
+  EXPECT_EQ(setup->cboChannel.text(), " 2 - On");
 }
 
 TEST_F(RecordLengths, WithoutAnInstrumentOnlyTheAddressBoxesChange) {
