@@ -36,6 +36,21 @@ TEST_F(AcquisitionMode, AveragingOverMoreThanSixteenIsRefusedAlsoInExponentForm)
   EXPECT_EQ(messages(), (std::vector<std::string>{refusal, refusal, refusal}));
 }
 
+TEST_F(AcquisitionMode, AveragingOverExactlySixteenIsAccepted) {
+  auto scope = openScopeAcquiring("AVERage");
+  scope->reply(":ACQuire:COUNT?", "16");
+  EXPECT_TRUE(setup->checkMode());
+  EXPECT_EQ(scope->commands, (std::vector<std::string>{":acq:TYPE?", ":ACQuire:COUNT?"}));
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(AcquisitionMode, NeitherNormalNorAveragingIsRefusedWithoutACountQuery) {
+  auto scope = openScopeAcquiring("PDETect");
+  EXPECT_FALSE(setup->checkMode());
+  EXPECT_EQ(scope->commands, std::vector<std::string>{":acq:TYPE?"});
+  EXPECT_EQ(messages(), std::vector<std::string>{refusal});
+}
+
 TEST_F(AcquisitionMode, CountReplyWithoutANumberCountsAsZero) {
   auto scope = openScopeAcquiring("AVER");
   scope->reply(":ACQuire:COUNT?", "many");
