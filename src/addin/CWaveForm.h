@@ -24,8 +24,9 @@ class CWaveForm {
   // Never fails; the outcome is read from WaveFormResult.
   void getWaveform(com::Variant& wform, double& wTime);
 
-  // These two raise the language loader's run-time errors to the caller.
+  // Language text 514; like every lookup it never fails.
   std::string ComponentID() const;
+  // Raises the language loader's run-time errors to the caller.
   void setCountryCode(int32_t code);
   int32_t countryCode() const;
 

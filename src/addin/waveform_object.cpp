@@ -76,15 +76,17 @@ HRESULT assignModule(_CWaveForm* self, VARIANT value) {
   return com::callBoundary([&] { instanceOf(self).setModule(com::Variant::valueOf(value)); });
 }
 
+// The host's values are handed back on every way out, so that even an unexpected failure never
+// leaves the host's wform emptied.
 HRESULT getWaveform(_CWaveForm* self, VARIANT* wform, double* wTime) {
   if (wform == nullptr || wTime == nullptr) return E_POINTER;
-  return com::callBoundary([&] {
-    com::Variant waveform = com::Variant::adopt(*wform);
-    double time = *wTime;
-    instanceOf(self).getWaveform(waveform, time);
-    *wform = waveform.detach();
-    *wTime = time;
-  });
+  com::Variant waveform = com::Variant::adopt(*wform);
+  double time = *wTime;
+  const HRESULT status =
+      com::callBoundary([&] { instanceOf(self).getWaveform(waveform, time); });
+  *wform = waveform.detach();
+  *wTime = time;
+  return status;
 }
 
 HRESULT getComponentId(_CWaveForm* self, BSTR* value) {
