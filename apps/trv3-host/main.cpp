@@ -19,16 +19,16 @@ const char* const Description =
 
 const char* const FetchDescription =
     "Creates the add-in's class, sets its countryCode, calls getWaveform and reads WaveFormResult; "
-    "exit "
-    "status 0 when a waveform was delivered, 2 when none was (cancelled, refused or failed), 1 for "
-    "a usage error or when the add-in cannot be loaded.\n"
+    "exit status 0 when a waveform was delivered, 2 when none was (cancelled, refused or failed), "
+    "1 for a usage error or when the add-in cannot be loaded.\n"
     "With --ui script the dialog runs its real logic without a window and the options below become "
     "the user's actions, in this order: --address (tab 1, type it, back to tab 0, which "
     "reconnects), --channel, --points, --acquire-new, then OK (or Cancel with --cancel). Without "
     "them the remembered choices are confirmed as they are. Every message box of the add-in is "
     "printed on stderr as one line \"message: <text>\".\n"
     "With --ui qt the real dialog appears and the user makes the choices; --address then only "
-    "becomes the remembered address that the dialog opens with.";
+    "becomes the remembered address that the dialog opens with.\n"
+    "The --ui default is TRV3_UI when set, else qt when a display is available, else script.";
 
 void addAddinOption(CLI::App& command, std::optional<std::filesystem::path>& file) {
   command
