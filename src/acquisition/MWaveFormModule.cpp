@@ -45,7 +45,7 @@ double timeValue(int32_t pointCount, const Preamble& preamble) {
 
 com::Int32SafeArray createSampleArray(int32_t pointCount, int32_t requested) {
   if (pointCount < 1) raise(rt::SubscriptOutOfRange);
-  if (pointCount > MaxRecordPoints || pointCount > MaxPointsPerRequestedPoint * requested) {
+  if (pointCount > MaxRecordPoints) {
     raise(rt::SubscriptOutOfRange, "The instrument announced " + std::to_string(pointCount) +
                                        " points for " + std::to_string(requested) + " requested");
   }

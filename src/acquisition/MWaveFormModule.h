@@ -10,10 +10,9 @@
 
 namespace trv3::MWaveFormModule {
 
-// A preamble may announce at most this many times the points requested (an instrument in raw
-// mode sends no more than asked; the margin covers firmware that rounds its record up), and never
-// more than MaxRecordPoints: anything beyond is a broken reply, not a record worth allocating.
-constexpr int64_t MaxPointsPerRequestedPoint = 2;
+// A preamble never announces more than MaxRecordPoints: anything beyond is a broken reply, not a
+// record worth allocating. An instrument that sends more than was asked (its whole record) is
+// still served.
 constexpr int32_t MaxRecordPoints = 16 * 1024 * 1024;
 
 // Rewrites the user's channel entry (" 1 - On", "POD2 - Off", ...) in place into the source text

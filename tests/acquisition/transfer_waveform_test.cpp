@@ -144,11 +144,12 @@ TEST_F(TransferWaveform, CodesBeyondThePointCountAreOnlyMirrored) {
 }
 
 TEST_F(TransferWaveform, AbsurdPointCountsFailBeforeTheDataQuery) {
-  setPreamble("0,0,2000,1,1E-06,0,0,0.04,0,127");  // twice the request is still accepted
-  session.block = byteCodes(2000);
+  setPreamble("0,0,5000,1,1E-06,0,0,0.04,0,127");  // a whole record sent for 1000 asked
+  session.block = byteCodes(5000);
   EXPECT_EQ(transfer(), 0);
+  EXPECT_EQ(delivered().size(), 5000u);
 
-  for (const char* points : {"2001", "5000000", "0", "-3"}) {
+  for (const char* points : {"16777217", "500000000", "0", "-3"}) {
     session.log.clear();
     setPreamble(std::string("0,0,") + points + ",1,1E-06,0,0,0.04,0,127");
     EXPECT_EQ(transfer(), rt::SubscriptOutOfRange) << points;
