@@ -1,0 +1,32 @@
+#include "platform/ui/qt/widget_application.h"
+
+#include <QApplication>
+#include <QThread>
+
+#include "platform/runtime/errors.h"
+
+namespace trv3::ui::qt {
+namespace {
+
+// The run-time's number for a component that cannot create the object it needs.
+constexpr int32_t CannotCreateObject = 429;
+
+}  // namespace
+
+QApplication& widgetApplication() {
+  if (QCoreApplication* existing = QCoreApplication::instance()) {
+    auto* application = qobject_cast<QApplication*>(existing);
+    if (!application) raise(CannotCreateObject, "The host's Qt application cannot show widgets");
+    if (application->thread() != QThread::currentThread())
+      raise(CannotCreateObject, "The host's Qt application runs on another thread");
+    return *application;
+  }
+  // Qt keeps referring to argc and argv, and a process has one application for good: the host may
+  // call again at any time, and destroying it from a library at exit would outlive Qt's own state.
+  static int argc = 1;
+  static char programName[] = "vlmWFRM_TRV3";
+  static char* argv[] = {programName, nullptr};
+  return *new QApplication(argc, argv);
+}
+
+}  // namespace trv3::ui::qt

@@ -1,0 +1,13 @@
+// The Qt application that the dialogs' widgets need: the host's own when it runs one, otherwise
+// one created on the calling thread at the first need.
+#pragma once
+
+class QApplication;
+
+namespace trv3::ui::qt {
+
+// Raises a run-time error when the host's Qt application cannot carry widgets (it is not a
+// QApplication, or it runs on another thread).
+QApplication& widgetApplication();
+
+}  // namespace trv3::ui::qt
