@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +14,6 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
 
 namespace trv3::test {
 namespace {
@@ -56,23 +55,28 @@ SimulatorProcess::SimulatorProcess(std::vector<std::string> arguments) {
 
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-
   std::vector<std::string> argv{TRV3_SIM_PATH};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<char*> argvPointers;
   for (std::string& argument : argv) argvPointers.push_back(argument.data());
   argvPointers.push_back(nullptr);
 
-  const int spawned =
-      ::posix_spawn(&pid_, TRV3_SIM_PATH, &actions, nullptr, argvPointers.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  // The simulator ends with the test process, even when a test crashes or is killed on a
+  // time-out, so that no orphan keeps a port or a pipe open.
+  const pid_t parent = ::getpid();
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(127);
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    if (devNull < 0 || ::dup2(devNull, STDIN_FILENO) < 0 || ::dup2(pipeFds[1], STDOUT_FILENO) < 0)
+      ::_exit(127);
+    ::execv(TRV3_SIM_PATH, argvPointers.data());
+    ::_exit(127);
+  }
   ::close(pipeFds[1]);
   stdoutFd_ = pipeFds[0];
-  if (spawned != 0) {
+  if (pid_ < 0) {
     pid_ = -1;
     throw std::runtime_error("cannot start " + std::string(TRV3_SIM_PATH));
   }
