@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   libtirpc-dev rpcsvc-proto
   liblxi-dev libfontconfig-dev
   nlohmann-json3-dev libcli11-dev

@@ -47,6 +47,13 @@ TEST(UserInterfaceSelection, RegisteredBackendIsCreatedAndAMissingOneFallsBackTo
   auto fallback = createUserInterface("qt-missing", notices);
   EXPECT_NE(dynamic_cast<ScriptUserInterface*>(fallback.get()), nullptr);
   EXPECT_EQ(notices.str(), "trv3: user interface \"qt-missing\" is not available; using the script backend\n");
+
+  registerUserInterface("no-display-for-test", [] { return std::unique_ptr<UserInterface>(); });
+  notices.str("");
+  fallback = createUserInterface("no-display-for-test", notices);
+  EXPECT_NE(dynamic_cast<ScriptUserInterface*>(fallback.get()), nullptr);
+  EXPECT_EQ(notices.str(),
+            "trv3: user interface \"no-display-for-test\" is not available; using the script backend\n");
 }
 
 TEST(ScopedUserInterface, InstallsPerThreadAndRestoresTheOuterOne) {

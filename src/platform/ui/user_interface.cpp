@@ -62,7 +62,9 @@ std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std:
       std::lock_guard lock(registryMutex);
       if (auto found = registry().find(name); found != registry().end()) factory = found->second;
     }
-    if (factory) return factory();
+    // A factory gives nothing when its toolkit cannot work here (no reachable display).
+    if (factory)
+      if (auto userInterface = factory()) return userInterface;
     notices << "trv3: user interface \"" << name << "\" is not available; using the script backend\n";
   }
   return ScriptUserInterface::fromEnvironment(notices);

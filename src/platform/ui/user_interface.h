@@ -56,6 +56,7 @@ class ScopedUserInterface {
 // A message box with an OK button only and the default title, on the current backend.
 void showMessage(const std::string& text);
 
+// Gives nullptr when its toolkit cannot work in this process (no reachable display).
 using UserInterfaceFactory = std::function<std::unique_ptr<UserInterface>()>;
 
 // Makes a backend available by name to every thread; a later registration under the same name

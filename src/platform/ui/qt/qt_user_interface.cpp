@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <algorithm>
 
+#include "platform/ui/qt/display_check.h"
 #include "platform/ui/qt/form_dialog.h"
 #include "platform/ui/qt/twips_scale.h"
 #include "platform/ui/qt/widget_application.h"
@@ -55,7 +56,10 @@ void QtUserInterface::showMousePointer(const Form& form, int16_t pointer) {
 }
 
 void registerQtUserInterface() {
-  registerUserInterface("qt", [] { return std::make_unique<QtUserInterface>(); });
+  registerUserInterface("qt", []() -> std::unique_ptr<UserInterface> {
+    if (!displayAvailable()) return nullptr;
+    return std::make_unique<QtUserInterface>();
+  });
 }
 
 }  // namespace trv3::ui::qt
