@@ -38,7 +38,7 @@ class UsbtmcSourceTest : public ::testing::Test {
     if (!serial.empty()) std::ofstream(entry / "serial") << serial << "\n";
   }
   std::vector<Finding> discover() {
-    UsbtmcSource source(root_ / "dev", root_ / "class");
+    UsbtmcSource source({root_ / "dev", root_ / "class"});
     std::vector<Finding> found;
     source.discover({std::chrono::steady_clock::now() + 30s, {}},
                     [&](Finding finding) { found.push_back(std::move(finding)); });
@@ -47,15 +47,6 @@ class UsbtmcSourceTest : public ::testing::Test {
 
   fs::path root_;
 };
-
-TEST_F(UsbtmcSourceTest, AddressComesFromTheUsbIdentity) {
-  addIdentity("usbtmc0", "0957", "1796", "MY12345678");
-  addIdentity("usbtmc1", "1ab1", "04ce", "");
-  UsbtmcSource source(root_ / "dev", root_ / "class");
-  EXPECT_EQ(source.resourceAddress("usbtmc0"), "USB0::0x0957::0x1796::MY12345678::INSTR");
-  EXPECT_EQ(source.resourceAddress("usbtmc1"), "USB0::0x1ab1::0x04ce::INSTR");
-  EXPECT_EQ(source.resourceAddress("usbtmc2"), std::nullopt);
-}
 
 TEST_F(UsbtmcSourceTest, ProbesOnlyUsbtmcNodesWithAnIdentity) {
   addNode("usbtmc0");

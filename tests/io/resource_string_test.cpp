@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/io/io_status.h"
 #include "support/runtime_error_matchers.h"
 
@@ -48,9 +50,35 @@ TEST(ResourceString, BracketedHostKeepsAnIpv6Literal) {
   EXPECT_EQ(instr.deviceName, "inst0");
 }
 
-TEST(ResourceString, UsbAndGpibFormsAreRecognised) {
-  EXPECT_EQ(parseResourceString("USB0::0x1AB1::0x04CE::DS1ZA1234::INSTR").kind, InterfaceKind::Usb);
-  EXPECT_EQ(parseResourceString("usb::0x1AB1::0x04CE::DS1ZA1234::0").kind, InterfaceKind::Usb);
+TEST(ResourceString, UsbFormReadsIdsInHexOrDecimalAndKeepsTheSerialAsWritten) {
+  struct Case {
+    const char* text;
+    uint32_t board;
+    uint16_t vendor;
+    uint16_t product;
+    const char* serial;
+    std::optional<uint8_t> interfaceNumber;
+  };
+  const Case cases[] = {
+      {"USB0::0x0957::0x1796::MY12345678::INSTR", 0, 0x0957, 0x1796, "MY12345678", std::nullopt},
+      {"usb::2391::6038::MY12345678", 0, 0x0957, 0x1796, "MY12345678", std::nullopt},
+      {"USB1::0X1ab1::0x04Ce::ds1za1234::3::instr", 1, 0x1AB1, 0x04CE, "ds1za1234", 3},
+      {"Usb::0x1AB1::0x04CE::DS1ZA1234::0", 0, 0x1AB1, 0x04CE, "DS1ZA1234", 0},
+      {"USB::0xFFFF::0::sn-42::0xff::INSTR", 0, 0xFFFF, 0, "sn-42", 255},
+      {"USB12::65535::0x0::INSTR0::255::INSTR", 12, 0xFFFF, 0, "INSTR0", 255},
+  };
+  for (const Case& c : cases) {
+    const ParsedResource parsed = parseResourceString(c.text);
+    EXPECT_EQ(parsed.kind, InterfaceKind::Usb) << c.text;
+    EXPECT_EQ(parsed.board, c.board) << c.text;
+    EXPECT_EQ(parsed.usb.vendorId, c.vendor) << c.text;
+    EXPECT_EQ(parsed.usb.productId, c.product) << c.text;
+    EXPECT_EQ(parsed.usb.serialNumber, c.serial) << c.text;
+    EXPECT_EQ(parsed.usb.interfaceNumber, c.interfaceNumber) << c.text;
+  }
+}
+
+TEST(ResourceString, GpibFormIsRecognised) {
   EXPECT_EQ(parseResourceString("GPIB::7").kind, InterfaceKind::Gpib);
   EXPECT_EQ(parseResourceString("GPIB0::7::INSTR").kind, InterfaceKind::Gpib);
   EXPECT_EQ(parseResourceString("gpib2::30::0::instr").kind, InterfaceKind::Gpib);
@@ -85,7 +113,24 @@ TEST(ResourceString, EverythingOutsideTheGrammarIsInvalid) {
       "GPIB::x::INSTR",
       "GPIB::7::8::9::INSTR",
       "USB::0x1AB1::0x04CE::INSTR",         // serial missing
+      "USB::0x1AB1::0x04CE",
       "USB::0x1AB1::0x04CE::S::0::1::INSTR",
+      "USB::0x1AB1::0x04CE::::INSTR",       // empty serial
+      "USB::::0x04CE::S::INSTR",
+      "USB::0x10000::0x04CE::S::INSTR",     // vendor beyond 16 bits
+      "USB::0x1AB1::65536::S::INSTR",       // product beyond 16 bits
+      "USB::1AB1::0x04CE::S::INSTR",        // hex without its prefix
+      "USB::0x::0x04CE::S::INSTR",
+      "USB::0xG1::0x04CE::S::INSTR",
+      "USB::0x-1::0x04CE::S::INSTR",
+      "USB::-1::0x04CE::S::INSTR",
+      "USB::+1::0x04CE::S::INSTR",
+      "USB:: 1::0x04CE::S::INSTR",
+      "USB::0x0x1::0x04CE::S::INSTR",
+      "USB::0x1AB1::0x04CE::S::256::INSTR", // interface beyond 8 bits
+      "USB::0x1AB1::0x04CE::S::x::INSTR",
+      "USB::0x1AB1::0x04CE::S::SOCKET",
+      "USBx::0x1AB1::0x04CE::S::INSTR",
       " TCPIP::127.0.0.1::5025::SOCKET",
       "127.0.0.1:5025",
   };

@@ -2,11 +2,8 @@
 // and reported under the VISA address built from its USB identity, which the I/O library opens.
 #pragma once
 
-#include <filesystem>
-#include <optional>
-#include <string>
-
 #include "platform/discovery/discovery_source.h"
+#include "platform/io/usbtmc_devices.h"
 
 namespace trv3::discovery {
 
@@ -15,18 +12,12 @@ constexpr size_t MaxUsbDevices = 16;
 
 class UsbtmcSource : public DiscoverySource {
  public:
-  // The folders are parameters so that the enumeration can be exercised on a prepared tree.
-  explicit UsbtmcSource(std::filesystem::path deviceFolder = "/dev",
-                        std::filesystem::path classFolder = "/sys/class/usbmisc");
+  // The folders are a parameter so that the enumeration can be exercised on a prepared tree.
+  explicit UsbtmcSource(io::UsbtmcFolders folders = {});
   void discover(const SearchLimits& limits, const ReportFinding& report) override;
 
-  // "USB0::0x0957::0x1796::MY12345678::INSTR" from the device's vendor, product and serial number
-  // in the class folder; nothing when they cannot be read.
-  std::optional<std::string> resourceAddress(const std::string& deviceName) const;
-
  private:
-  std::filesystem::path deviceFolder_;
-  std::filesystem::path classFolder_;
+  io::UsbtmcFolders folders_;
 };
 
 }  // namespace trv3::discovery

@@ -6,6 +6,7 @@
 #include "platform/io/portmapper.h"
 #include "platform/io/resource_string.h"
 #include "platform/io/socket_transport.h"
+#include "platform/io/usbtmc_transport.h"
 #include "platform/io/vxi11_transport.h"
 
 namespace trv3::io {
@@ -22,8 +23,7 @@ std::unique_ptr<ByteTransport> openTransport(const ParsedResource& resource, con
       return Vxi11Transport::open(resource.host, resource.deviceName, kPortmapperPort, deadline,
                                   address);
     case InterfaceKind::Usb:
-      raiseIoError(status::InterfaceNotAvailable,
-                   "USB instruments cannot be reached: this I/O library has no USB interface", address);
+      return UsbtmcTransport::open(resource.usb, UsbtmcFolders{}, address);
     case InterfaceKind::Gpib:
       raiseIoError(status::InterfaceNotAvailable,
                    "GPIB instruments cannot be reached: this I/O library has no GPIB interface",

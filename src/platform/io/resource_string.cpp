@@ -29,6 +29,8 @@ constexpr ResourceForm kResourceForms[] = {
 
 constexpr std::string_view kDefaultVxi11Device = "inst0";
 constexpr uint32_t kMaxGpibAddress = 30;
+constexpr uint32_t kMaxUsbId = 0xFFFF;
+constexpr uint32_t kMaxUsbInterface = 0xFF;
 
 [[noreturn]] void invalid(std::string_view text) {
   raiseIoError(status::InvalidResourceName, "invalid resource string", std::string(text));
@@ -44,11 +46,26 @@ bool isResourceClass(std::string_view token) {
   return false;
 }
 
-std::optional<uint32_t> decimal(std::string_view text) {
+// Digits only, in the given base: no sign, no blanks.
+std::optional<uint32_t> number(std::string_view text, int base) {
   uint32_t value = 0;
   if (text.empty()) return std::nullopt;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
   if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<uint32_t> decimal(std::string_view text) { return number(text, 10); }
+
+// A USB number: "0x" (any case) and hex digits, or decimal digits; at most `max`.
+std::optional<uint32_t> usbNumber(std::string_view text, uint32_t max) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  const auto value = number(text, base);
+  if (!value || *value > max) return std::nullopt;
   return value;
 }
 
@@ -100,8 +117,20 @@ bool readFields(const std::vector<std::string_view>& fields, ParsedResource& out
       out.deviceName = fields.size() > 1 ? std::string(fields[1]) : std::string(kDefaultVxi11Device);
       return true;
     }
-    case InterfaceKind::Usb:
+    case InterfaceKind::Usb: {
+      const auto vendor = usbNumber(fields[0], kMaxUsbId);
+      const auto product = usbNumber(fields[1], kMaxUsbId);
+      if (!vendor || !product) return false;
+      out.usb.vendorId = static_cast<uint16_t>(*vendor);
+      out.usb.productId = static_cast<uint16_t>(*product);
+      out.usb.serialNumber = std::string(fields[2]);
+      if (fields.size() > 3) {
+        const auto interfaceNumber = usbNumber(fields[3], kMaxUsbInterface);
+        if (!interfaceNumber) return false;
+        out.usb.interfaceNumber = static_cast<uint8_t>(*interfaceNumber);
+      }
       return true;
+    }
     case InterfaceKind::Gpib:
       for (const auto field : fields) {
         const auto address = decimal(field);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/io/fd_wait.h"
 #include "platform/io/io_status.h"
 #include "platform/io/tcp_connect.h"
 
@@ -22,15 +23,10 @@ int SocketTransport::openSocket() {
 }
 
 void SocketTransport::waitFor(short events, const Deadline& deadline) {
-  pollfd entry{socket_.get(), events, 0};
-  for (;;) {
-    const auto left = deadline.remaining();
-    const int ready = left.count() == 0 ? 0 : ::poll(&entry, 1, static_cast<int>(left.count()));
-    if (ready > 0) return;
-    if (ready == 0)
-      raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
-    if (errno != EINTR) raiseLost(errno);
-  }
+  const int error = waitUntilReady(socket_.get(), events, deadline);
+  if (error == ETIMEDOUT)
+    raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
+  if (error != 0) raiseLost(error);
 }
 
 void SocketTransport::raiseLost(int error) {
