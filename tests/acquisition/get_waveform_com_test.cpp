@@ -13,32 +13,14 @@
 #include "platform/com/variant.h"
 #include "platform/settings/settings_store.h"
 #include "simulated_signal.h"
+#include "support/scoped_environment.h"
 #include "support/simulator_process.h"
 
 namespace trv3 {
 namespace {
 
 using testing::Held;
-
-// Sets an environment variable for the life of the guard.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    setenv(name, value, 1);
-  }
-  ~ScopedEnvironment() {
-    if (previous_) {
-      setenv(name_, previous_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
+using testing::ScopedEnvironment;
 
 class GetWaveformThroughCom : public testing::RegisteredAddin {
  protected:

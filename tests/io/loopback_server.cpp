@@ -8,6 +8,8 @@
 
 #include <stdexcept>
 
+#include "support/loopback_listener.h"
+
 namespace trv3::io::testing {
 
 ServerConnection::~ServerConnection() { close(); }
@@ -45,16 +47,9 @@ void ServerConnection::sendInPieces(std::string_view bytes, size_t pieceSize) {
 }
 
 LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(listener_, 8) != 0 ||
-      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-    throw std::runtime_error("loopback server cannot listen");
-  port_ = ntohs(address.sin_port);
+  const trv3::testing::LoopbackListener listener = trv3::testing::listenOnLoopback(8);
+  listener_ = listener.fd;
+  port_ = listener.port;
   thread_ = std::thread([this] { serve(); });
 }
 

@@ -9,7 +9,7 @@ DiscoveredInstrument::DiscoveredInstrument(std::string resourceAddress)
 
 io::IoSession& DiscoveredInstrument::session() {
   if (!session_) {
-    io::IoSessionRef opened = io::IoResourceManager().Open(resourceAddress_);
+    io::IoSessionRef opened = io::IoResourceManager().Open(resourceAddress_, Timeout());
     // An opening that yields no session counts as a failed opening.
     if (!opened) raise(rt::ObjectRequired, {}, resourceAddress_);
     session_ = std::move(opened);

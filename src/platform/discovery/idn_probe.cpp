@@ -11,10 +11,13 @@ std::optional<std::string> probeIdn(const std::string& address, const SearchLimi
   std::optional<std::string> reply;
   // An address that does not answer is simply not listed.
   leaveQuietly([&] {
-    const io::IoSessionRef session = io::IoResourceManager().Open(address);
-    const auto timeout = std::min(limits.remaining(), MaxProbeTime);
-    if (!session || limits.expired() || timeout.count() <= 0) return;
-    session->SetTimeout(timeout);
+    // The connection too is bounded by the search, not by the library's default time-out.
+    const auto connectTime = std::min(limits.remaining(), MaxProbeTime);
+    if (limits.expired() || connectTime.count() <= 0) return;
+    const io::IoSessionRef session = io::IoResourceManager().Open(address, connectTime);
+    const auto replyTime = std::min(limits.remaining(), MaxProbeTime);
+    if (!session || limits.expired() || replyTime.count() <= 0) return;
+    session->SetTimeout(replyTime);
     reply = session->QueryText("*IDN?");
   });
   return reply;

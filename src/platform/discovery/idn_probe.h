@@ -9,8 +9,8 @@
 
 namespace trv3::discovery {
 
-// A probe never waits longer than this for the reply, so that a search can ask an address that
-// does not answer and still list the others in time.
+// A probe never waits longer than this for the connection, nor for the reply, so that a search
+// can ask an address that does not answer and still list the others in time.
 constexpr std::chrono::milliseconds MaxProbeTime{1500};
 
 // Opens the address, sends "*IDN?" and returns the reply; nothing when the address cannot be

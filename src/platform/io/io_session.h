@@ -71,8 +71,12 @@ using IoSessionRef = std::shared_ptr<IoSession>;
 
 class IoResourceManager {
  public:
-  // Parses the instrument address and opens a session over the matching transport.
+  // Parses the instrument address and opens a session over the matching transport, connecting
+  // within the default time-out.
   IoSessionRef Open(std::string_view address);
+  // The same within the given time-out, which the session then keeps for its operations. A
+  // stand-in's session (see ScopedSessionOpener) is handed back as the opener made it.
+  IoSessionRef Open(std::string_view address, std::chrono::milliseconds timeout);
 };
 
 // Tests may stand in for the transports: while the guard lives, Open on this thread asks the opener

@@ -35,12 +35,19 @@ std::unique_ptr<ByteTransport> openTransport(const ParsedResource& resource, con
 }  // namespace
 
 IoSessionRef IoResourceManager::Open(std::string_view address) {
+  return Open(address, defaultIoTimeout());
+}
+
+IoSessionRef IoResourceManager::Open(std::string_view address, std::chrono::milliseconds timeout) {
   if (currentOpener)
     if (IoSessionRef session = currentOpener(address)) return session;
   const std::string text(address);
   const ParsedResource resource = parseResourceString(text);
-  auto transport = openTransport(resource, Deadline(defaultIoTimeout()), text);
-  return std::make_shared<MessageSession>(text, std::move(transport), IoTrace::fromEnvironment());
+  auto transport = openTransport(resource, Deadline(timeout), text);
+  auto session =
+      std::make_shared<MessageSession>(text, std::move(transport), IoTrace::fromEnvironment());
+  session->SetTimeout(timeout);
+  return session;
 }
 
 ScopedSessionOpener::ScopedSessionOpener(SessionOpener opener)
