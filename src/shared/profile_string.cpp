@@ -8,12 +8,8 @@
 namespace trv3 {
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
+// The profile reader's blanks: a line's own end has gone already.
+std::string_view trimProfileBlanks(std::string_view text) { return trimBlanks(text, " \t\r"); }
 
 bool sameNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && toLowerAscii(a) == toLowerAscii(b);
@@ -47,7 +43,7 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
     std::string_view text(line);
     if (firstLine && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 mark
     firstLine = false;
-    text = trimBlanks(text);
+    text = trimProfileBlanks(text);
     if (const auto name = sectionName(text)) {
       // Only the first section of the name counts; a later one of the same name is ignored.
       if (inSection) break;
@@ -57,9 +53,9 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
     }
     if (!inSection) continue;
     const size_t equals = text.find('=');
-    if (equals == std::string_view::npos || !sameNoCase(trimBlanks(text.substr(0, equals)), key))
+    if (equals == std::string_view::npos || !sameNoCase(trimProfileBlanks(text.substr(0, equals)), key))
       continue;
-    const std::string_view value = withoutQuotes(trimBlanks(text.substr(equals + 1)));
+    const std::string_view value = withoutQuotes(trimProfileBlanks(text.substr(equals + 1)));
     return std::string(value.substr(0, bufferSize == 0 ? 0 : bufferSize - 1));
   }
   return {};

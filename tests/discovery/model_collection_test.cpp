@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/runtime/errors.h"
+#include "support/runtime_error_matchers.h"
 
 namespace trv3::discovery {
 namespace {
 
-int32_t errorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using testing::errorNumberOf;
 
 TEST(ModelCollection, ItemsKeepTheirOrderFromOne) {
   ModelCollection models;

@@ -6,18 +6,12 @@
 #include <limits>
 
 #include "platform/runtime/errors.h"
+#include "support/runtime_error_matchers.h"
 
 namespace trv3 {
 namespace {
 
-int32_t errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::errorNumberOf;
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(toInt32(2.5), 2);
@@ -30,11 +24,11 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
 
 TEST(Rounding, OutOfRangeIsOverflowAndNaNIsFloatingPoint) {
   EXPECT_EQ(toInt32(2147483647.4), 2147483647);
-  EXPECT_EQ(errorOf([] { toInt32(2147483647.5); }), rt::Overflow);
-  EXPECT_EQ(errorOf([] { toInt32(-2147483649.0); }), rt::Overflow);
-  EXPECT_EQ(errorOf([] { toInt16(32767.5); }), rt::Overflow);
+  EXPECT_EQ(errorNumberOf([] { toInt32(2147483647.5); }), rt::Overflow);
+  EXPECT_EQ(errorNumberOf([] { toInt32(-2147483649.0); }), rt::Overflow);
+  EXPECT_EQ(errorNumberOf([] { toInt16(32767.5); }), rt::Overflow);
   EXPECT_EQ(toInt16(-32768.4), -32768);
-  EXPECT_EQ(errorOf([] { toInt32(std::numeric_limits<double>::quiet_NaN()); }), rt::FloatingPoint);
+  EXPECT_EQ(errorNumberOf([] { toInt32(std::numeric_limits<double>::quiet_NaN()); }), rt::FloatingPoint);
 }
 
 TEST(Numeric, AcceptsBlanksSignsDecimalsAndExponents) {
@@ -59,9 +53,9 @@ TEST(Numeric, LeadingNumberStopsAtTheFirstForeignCharacter) {
 
 TEST(Numeric, TextToDoubleRefusesWhatIsNotANumber) {
   EXPECT_EQ(textToDouble("03.10"), 3.1);
-  EXPECT_EQ(errorOf([] { textToDouble("A.01.2"); }), rt::TypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { textToDouble("A.01.2"); }), rt::TypeMismatch);
   EXPECT_EQ(textToInt32(" 3 "), 3);
-  EXPECT_EQ(errorOf([] { textToInt32("abc"); }), rt::TypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { textToInt32("abc"); }), rt::TypeMismatch);
 }
 
 TEST(Booleans, NumbersAndWordsConvert) {
@@ -70,8 +64,8 @@ TEST(Booleans, NumbersAndWordsConvert) {
   EXPECT_TRUE(textToBool("-3.5"));
   EXPECT_TRUE(textToBool("True"));
   EXPECT_FALSE(textToBool("false"));
-  EXPECT_EQ(errorOf([] { textToBool("ON"); }), rt::TypeMismatch);
-  EXPECT_EQ(errorOf([] { textToBool(""); }), rt::TypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { textToBool("ON"); }), rt::TypeMismatch);
+  EXPECT_EQ(errorNumberOf([] { textToBool(""); }), rt::TypeMismatch);
 }
 
 TEST(Text, SubstringTestsRespectOrIgnoreCase) {

@@ -1,6 +1,5 @@
 #include "platform/discovery/discovery_config.h"
 
-#include "platform/discovery/trimmed.h"
 #include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
 #include "platform/settings/settings_store.h"
@@ -11,7 +10,7 @@ namespace {
 constexpr const char* AppName = "Velmora\\Quorvalis\\Arb Application";
 
 void addUnique(std::vector<std::string>& addresses, std::string_view address) {
-  address = trimmed(address);
+  address = trimBlanks(address);
   if (address.empty() || addresses.size() >= MaxConfiguredAddresses) return;
   const std::string folded = toLowerAscii(address);
   for (const std::string& known : addresses) {
@@ -23,7 +22,7 @@ void addUnique(std::vector<std::string>& addresses, std::string_view address) {
 bool settingIsTrue(std::string_view text) {
   bool value = false;
   // Anything that is not a Boolean text leaves the search off.
-  resumeNext([&] { value = textToBool(trimmed(text)); });
+  resumeNext([&] { value = textToBool(text); });
   return value;
 }
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/discovery/trimmed.h"
+#include "platform/runtime/conversions.h"
 
 namespace trv3::discovery {
 
@@ -20,11 +20,11 @@ IdnFields parseIdnReply(std::string_view reply) {
   fields[field] = reply.substr(start);
 
   IdnFields result;
-  result.maker = std::string(trimmed(fields[0]));
+  result.maker = std::string(trimBlanks(fields[0]));
   result.rawModel = std::string(fields[1]);
-  result.model = std::string(trimmed(fields[1]));
-  result.serialNumber = std::string(trimmed(fields[2]));
-  result.firmware = std::string(trimmed(fields[3]));
+  result.model = std::string(trimBlanks(fields[1]));
+  result.serialNumber = std::string(trimBlanks(fields[2]));
+  result.firmware = std::string(trimBlanks(fields[3]));
   return result;
 }
 

@@ -25,10 +25,7 @@ void fillNumbers(std::span<double> target, std::string_view reply) {
 }
 
 bool isFormat(std::string_view format, std::string_view name) {
-  const auto first = format.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return false;
-  const auto last = format.find_last_not_of(" \t");
-  return toUpperAscii(format.substr(first, last - first + 1)) == toUpperAscii(name);
+  return toUpperAscii(trimBlanks(format, " \t")) == toUpperAscii(name);
 }
 
 }  // namespace trv3::io

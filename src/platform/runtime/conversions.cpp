@@ -62,10 +62,7 @@ int16_t toInt16(double value) {
 }
 
 std::optional<double> parseNumeric(std::string_view text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && isBlank(text[begin])) ++begin;
-  while (end > begin && isBlank(text[end - 1])) --end;
-  const std::string_view core = text.substr(begin, end - begin);
+  const std::string_view core = trimBlanks(text);
   if (core.empty()) return std::nullopt;
   const size_t length = scanNumber(core);
   if (length != core.size()) return std::nullopt;
@@ -90,13 +87,16 @@ double leadingNumber(std::string_view text) {
 
 bool textToBool(std::string_view text) {
   if (const auto value = parseNumeric(text)) return *value != 0.0;
-  size_t begin = 0, end = text.size();
-  while (begin < end && isBlank(text[begin])) ++begin;
-  while (end > begin && isBlank(text[end - 1])) --end;
-  const std::string word = toLowerAscii(text.substr(begin, end - begin));
+  const std::string word = toLowerAscii(trimBlanks(text));
   if (word == "true") return true;
   if (word == "false") return false;
   raise(rt::TypeMismatch);
+}
+
+std::string_view trimBlanks(std::string_view text, std::string_view blanks) {
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 std::string toLowerAscii(std::string_view text) {

@@ -38,6 +38,9 @@ double leadingNumber(std::string_view text);
 // text raises TypeMismatch.
 bool textToBool(std::string_view text);
 
+// The text without the given blanks at either end.
+std::string_view trimBlanks(std::string_view text, std::string_view blanks = " \t\r\n");
+
 std::string toLowerAscii(std::string_view text);
 std::string toUpperAscii(std::string_view text);
 

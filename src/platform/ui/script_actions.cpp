@@ -8,12 +8,7 @@
 namespace trv3::ui {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  const auto begin = text.find_first_not_of(" \t\r");
-  if (begin == std::string_view::npos) return {};
-  const auto end = text.find_last_not_of(" \t\r");
-  return text.substr(begin, end - begin + 1);
-}
+std::string_view trimmed(std::string_view text) { return trimBlanks(text, " \t\r"); }
 
 ScriptAction::Kind kindOf(std::string_view word) {
   using Kind = ScriptAction::Kind;
