@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   qt6-base-dev libgl-dev libxcb1-dev
   libtirpc-dev rpcsvc-proto
   liblxi-dev libfontconfig-dev
