@@ -1,11 +1,10 @@
 #include "dialogs/FConnect.h"
 
+#include "dialogs/connect_settings.h"
 #include "dialogs/language_font.h"
-#include "instrument/modUtility.h"
 #include "platform/runtime/errors.h"
 #include "shared/MGlobal.h"
 #include "shared/MLocaleGen.h"
-#include "shared/ModelTable.h"
 
 namespace trv3 {
 
@@ -36,14 +35,7 @@ void FConnect::handleInitialize() {
   const int32_t countryCode = MGlobal::state().countryCode();
   control.SetLanguage(countryCode == 0 ? 1 : countryCode);
 
-  auto settings = std::make_shared<discovery::DiscoverySettings>();
-  const auto models = modUtility::splitList(ModelTable::SupportedModels());
-  settings->setInstrumentType("Oscilloscope");
-  settings->setSupportedModelList(std::make_shared<discovery::ModelCollection>());
-  for (const std::string& model : models) {
-    // A model listed twice in the table is supported all the same; its second entry adds nothing.
-    if (!settings->SupportedModelList()->containsKey(model)) settings->SupportedModelList()->Add(model, model);
-  }
+  const auto settings = connectDialogSettings();
 
   control.setConnectButtonsVisible(true);             // dispatch id 0x68030004
   control.setSupportedInstrumentsLabelVisible(true);  // dispatch id 0x68030003

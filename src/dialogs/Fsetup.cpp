@@ -3,6 +3,7 @@
 #include "dialogs/Fsetup.h"
 
 #include "dialogs/language_font.h"
+#include "platform/io/io_status.h"
 #include "platform/runtime/errors.h"
 #include "platform/ui/user_interface.h"
 #include "shared/MGlobal.h"
@@ -10,6 +11,15 @@
 #include "shared/ModelTable.h"
 
 namespace trv3 {
+
+namespace {
+
+// The messages that name an instrument the dialog had to let go: it did not answer in time, or
+// its answers could not be used.
+constexpr int32_t InstrumentSilentText = 515;
+constexpr int32_t InstrumentFailedText = 516;
+
+}  // namespace
 
 Fsetup::Fsetup() {
   form.onActivate = [this] { handleActivate(); };
@@ -81,12 +91,15 @@ void Fsetup::handleLoad() {
 }
 
 void Fsetup::handleActivate() {
-  // Errors pass to the code that showed the dialog.
+  // Errors pass to the code that showed the dialog, except the instrument's own: a remembered
+  // instrument that fails here would otherwise end every fetch before the user could name another.
   form.setFocus();
-  if (checkMode()) {
-    setupWidgets();
-    return;
-  }
+  bool modeAllowed = true;
+  alignWithInstrument([&] {
+    modeAllowed = checkMode();
+    if (modeAllowed) setupWidgets();
+  });
+  if (modeAllowed) return;
   MGlobal::state().setWaveFormResult(int32_t{2});
   device_ = nullptr;
   form.unload();
@@ -105,11 +118,28 @@ void Fsetup::handleTabChange(int16_t previousTab) {
       MGlobal::state().setInstrumentAddress(txtAddress.text());
       addressEdited_ = false;
     }
-    resumeNext([&] { setupWidgets(); });
+    resumeNext([&] { alignWithInstrument([&] { setupWidgets(); }); });
   }
   txtShowAddr.repaint();
   form.repaint();
   form.setMousePointer(ui::DefaultPointer);
+}
+
+bool Fsetup::alignWithInstrument(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const RuntimeError& failure) {
+    const std::string address = MGlobal::state().InstrumentAddress();
+    device_ = nullptr;
+    forgetInstrument();
+    // Without a session this only shows the reset address and leaves the points list empty.
+    resumeNext([&] { setupWidgets(); });
+    resumeNext([&] { SSTab1.setTab(1); });
+    const int32_t text = failure.number() == io::status::Timeout ? InstrumentSilentText : InstrumentFailedText;
+    ui::showMessage(MLocaleGen::getLangText(text) + " " + address);
+    return false;
+  }
 }
 
 void Fsetup::showCurrentAddress() { txtShowAddr.setText(MGlobal::state().InstrumentAddress()); }

@@ -17,11 +17,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "dialogs/FsetupForm.h"
 #include "platform/io/io_session.h"
+#include "platform/runtime/errors.h"
 
 namespace trv3 {
 
@@ -37,7 +40,8 @@ class Fsetup : public FsetupForm {
   // instrument and restores the remembered choices; errors pass to the caller.
   void setupWidgets();
   // Pauses 1000 ms, then refuses (false, with a message) an acquisition mode other than normal or
-  // averaging over at most 16.
+  // averaging over at most 16. An instrument that lets the type query time out is not refused for
+  // its mode: the time-out passes to the caller.
   bool checkMode();
   // A new reference to the open session, or nothing.
   io::IoSessionRef device() const { return device_; }
@@ -72,11 +76,22 @@ class Fsetup : public FsetupForm {
   // The record lengths the connected model offers (lists A to F).
   std::span<const int16_t> choosePointsList(int16_t channelsOn);
 
+  // Runs a step that brings the dialog in line with the open instrument. Should the instrument fail
+  // it, the dialog stays usable instead: the session is dropped as after a failed opening, the
+  // address tab is selected, the points list stays empty and one message names the address.
+  // Returns whether the step completed.
+  bool alignWithInstrument(const std::function<void()>& step);
+  // The resets that follow an instrument which could not be kept.
+  void forgetInstrument();
+
   io::IoSessionRef device_;
   std::string modelNumber_;
   std::string acquireType_;
   std::string noInstrumentText_;
   bool addressEdited_ = false;
+  // The time-out of the last type query, so that a silent instrument is told apart from one in a
+  // refused mode.
+  std::optional<RuntimeError> typeQueryTimeout_;
 };
 
 }  // namespace trv3

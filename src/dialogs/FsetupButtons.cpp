@@ -50,7 +50,7 @@ void Fsetup::handleConnectClick() {
   connect->form.showModal();
   // Also after a cancelled connect dialog: the current address is opened again.
   openScope(MGlobal::state().InstrumentAddress());
-  if (device_) setupWidgets();
+  if (device_) alignWithInstrument([&] { setupWidgets(); });
   form.showModal();
   connect.reset();
 }

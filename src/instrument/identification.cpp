@@ -33,12 +33,15 @@ void Fsetup::openScope(const std::string& addr) {
     }
   }
 
-  if (!device_) {
-    resumeNext([&] { state.setPointsIndex(int32_t{0}); });
-    resumeNext([&] { state.setInstrumentAddress(noInstrumentText_); });
-    resumeNext([&] { cboPoints.clear(); });
-    resumeNext([&] { state.setSourceLabel("1"); });
-  }
+  if (!device_) forgetInstrument();
+}
+
+void Fsetup::forgetInstrument() {
+  SessionState& state = MGlobal::state();
+  resumeNext([&] { state.setPointsIndex(int32_t{0}); });
+  resumeNext([&] { state.setInstrumentAddress(noInstrumentText_); });
+  resumeNext([&] { cboPoints.clear(); });
+  resumeNext([&] { state.setSourceLabel("1"); });
 }
 
 std::string Fsetup::getModelField(const std::string& reply) {

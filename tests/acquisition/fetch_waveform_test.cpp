@@ -54,7 +54,7 @@ class FetchWaveformTest : public ::testing::Test {
 
   void useLanguageFont(const std::string& font) {
     languages.components.clear();
-    languages.add(1, {{508, TransferFailed}, {509, "(no instrument)"}}, font, 8);
+    languages.add(1, {{508, TransferFailed}, {509, "(no instrument)"}, {515, "No answer:"}}, font, 8);
     int32_t code = 1;
     MLocaleGen::loadLanguage(code);
   }
@@ -159,9 +159,11 @@ TEST_F(FetchWaveformTest, RefusedAcquisitionModeLeavesTheDialogsMessageAlone) {
   expectNothingDelivered();
 }
 
-TEST_F(FetchWaveformTest, ErrorDuringTheDialogsDisplayIsReportedOnce) {
+TEST_F(FetchWaveformTest, InstrumentFailingDuringTheDialogsDisplayIsToldByTheDialogWhichStaysOpen) {
   session->replies.erase("CHAN1:DISP?");  // the activation's channel query times out
-  EXPECT_EQ(fetch("ok"), (std::vector<std::string>{TransferFailed}));
+  // The dialog lets the instrument go and names it; OK then finds no instrument.
+  EXPECT_EQ(fetch("ok"), (std::vector<std::string>{"No answer: TCPIP::127.0.0.1::INSTR",
+                                                   "Unable to communicate with instrument"}));
   EXPECT_FALSE(session->wasSent("*idn?"));
   expectNothingDelivered();
   EXPECT_EQ(session.use_count(), 1);

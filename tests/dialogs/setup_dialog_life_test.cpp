@@ -1,6 +1,8 @@
 // The set-up dialog's creation, activation, tab changes and address editing, on scripted sessions.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "dialog_fixture.h"
 #include "support/runtime_error_matchers.h"
 
@@ -73,6 +75,57 @@ TEST_F(SetupDialogLife, RememberedAddressThatDoesNotAnswerOpensOnTheAddressTab) 
   EXPECT_EQ(state.SourceLabel(), "1");
   EXPECT_EQ(state.InstrumentAddress(), "No Instrument Selected");
   EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(SetupDialogLife, InstrumentFailingAtActivationIsLetGoAndNamedWhileTheDialogStaysUsable) {
+  writeModelTable("TRV30K2A,LX280A", "2,2");
+  const struct {
+    const char* what;
+    std::function<void(ScriptedSession&)> make;
+    const char* lastCommand;  // nothing is sent after it
+    const char* message;
+  } cases[] = {
+      {"short firmware field under the revision rule",
+       [](ScriptedSession& scope) {
+         scope.reply("*IDN?", "VELMORA,LX280A,SN1,1.2").reply(":acq:TYPE?", "NORM");
+         scope.reply("CHAN1:DISP?", "1").reply("CHAN2:DISP?", "1");
+       },
+       "*IDN?", "Unusable answers: FAKE::1"},
+      {"failing display query",
+       [](ScriptedSession& scope) { scope.reply("*IDN?", TrvIdn).reply(":acq:TYPE?", "NORM").fail("CHAN1:DISP?"); },
+       "CHAN1:DISP?", "Unusable answers: FAKE::1"},
+      {"silent display query",
+       [](ScriptedSession& scope) { scope.reply("*IDN?", TrvIdn).reply(":acq:TYPE?", "NORM"); },
+       "CHAN1:DISP?", "No answer: FAKE::1"},
+      {"silent acquisition-type query", [](ScriptedSession& scope) { scope.reply("*IDN?", TrvIdn); }, ":acq:TYPE?",
+       "No answer: FAKE::1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto scope = instruments.add("FAKE::1");
+    c.make(*scope);
+    state.setPointsIndex(int32_t{2});
+    auto setup = runSetup("FAKE::1", "");  // after activation the actions are used up: Cancel
+    EXPECT_EQ(messages(), std::vector<std::string>{c.message});
+    EXPECT_EQ(scope->commands.back(), c.lastCommand);
+    EXPECT_EQ(setup->device(), nullptr);
+    EXPECT_EQ(setup->SSTab1.tab(), 1);
+    EXPECT_EQ(setup->cboPoints.listCount(), 0);
+    EXPECT_EQ(setup->txtAddress.text(), "No Instrument Selected");
+    EXPECT_EQ(state.InstrumentAddress(), "No Instrument Selected");
+    EXPECT_EQ(state.PointsIndex(), 0);
+  }
+}
+
+TEST_F(SetupDialogLife, AfterAFailedActivationATypedAddressIsOpenedAndConfirmed) {
+  instruments.add("FAKE::1")->reply("*IDN?", TrvIdn);  // silent from the mode check on
+  addScope("FAKE::2", TrvIdn);
+  auto setup = runSetup("FAKE::1", "type FAKE::2; tab 0; ok");
+  EXPECT_EQ(messages(), std::vector<std::string>{"No answer: FAKE::1"});
+  EXPECT_EQ(state.WaveFormResult(), 1);
+  EXPECT_EQ(state.InstrumentAddress(), "FAKE::2");
+  EXPECT_EQ(setup->device()->ResourceAddress(), "FAKE::2");
+  EXPECT_EQ(state.PointCount(), 100);
 }
 
 TEST_F(SetupDialogLife, UnusableLanguageFontIsToldOnceAndEndsCreation) {

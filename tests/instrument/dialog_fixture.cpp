@@ -23,7 +23,9 @@ std::map<int32_t, std::string> englishTexts() {
           {509, "No Instrument Selected"},
           {510, "Not a supported oscilloscope:"},
           {512, "Unsupported acquisition mode."},
-          {514, "Velmora LX2xx Scope Waveform"}};
+          {514, "Velmora LX2xx Scope Waveform"},
+          {515, "No answer:"},
+          {516, "Unusable answers:"}};
 }
 
 DialogTest::DialogTest() {
