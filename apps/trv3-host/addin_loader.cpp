@@ -82,6 +82,13 @@ ComRef<IDispatch> createWaveformObject(const std::optional<std::filesystem::path
   return libraryFile ? createFromFile(*libraryFile) : createRegistered();
 }
 
+std::optional<std::filesystem::path> addinLibraryFile(const std::optional<std::filesystem::path>& libraryFile) {
+  if (libraryFile) return libraryFile;
+  const auto classId = com::registeredClassOf(CWAVEFORM_PROGID);
+  if (!classId) return std::nullopt;
+  return com::registeredLibraryOf(*classId);
+}
+
 std::string registrationText() {
   const auto classId = com::registeredClassOf(CWAVEFORM_PROGID);
   if (!classId) return std::string(CWAVEFORM_PROGID) + " is not registered for this user";

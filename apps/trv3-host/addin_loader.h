@@ -17,6 +17,10 @@ namespace trv3::host {
 // registered, how to register it.
 ComRef<IDispatch> createWaveformObject(const std::optional<std::filesystem::path>& libraryFile);
 
+// The library file that createWaveformObject would load: the given one, or the registered one;
+// nothing when neither is known.
+std::optional<std::filesystem::path> addinLibraryFile(const std::optional<std::filesystem::path>& libraryFile);
+
 // The registration of the ProgID, as one line for a person.
 std::string registrationText();
 

@@ -8,6 +8,11 @@ std::string dialogScript(const DialogChoices& choices) {
     if (!script.empty()) script += ';';
     script += action;
   };
+  if (choices.connect) {
+    add("connect");
+    add("pick " + std::to_string(*choices.connect));
+    add("ok");
+  }
   if (choices.address) {
     add("tab 1");
     add("type " + *choices.address);

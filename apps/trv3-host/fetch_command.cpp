@@ -48,13 +48,18 @@ FetchOutcome fetchThroughAddin(const FetchRequest& request) {
   return outcome;
 }
 
-// The files go out only with a waveform; the summary or JSON always.
-int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
+void printOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
   if (request.json)
     writeJson(std::cout, outcome);
   else
     writeSummary(std::cout, outcome);
+}
+
+// The files go out only with a waveform, and before anything is printed: a waveform counts as
+// delivered only once every file asked for holds it.
+int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
   if (!outcome.delivered()) {
+    printOutcome(request, outcome);
     if (request.csvFile || request.plotFile)
       std::cerr << "trv3-host: no waveform, so no file was written\n";
     return ExitNoWaveform;
@@ -63,12 +68,17 @@ int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
     if (request.csvFile) writeCsv(*request.csvFile, outcome);
     if (request.plotFile) plotWaveform(outcome, *request.plotFile);
   } catch (const std::exception& error) {
-    std::cerr << "trv3-host: " << error.what() << '\n';
-    return ExitFailure;
+    std::cerr << "trv3-host: " << error.what() << "; the waveform was fetched but not delivered\n";
+    return ExitNotWritten;
   }
+  printOutcome(request, outcome);
   if (!request.json) {
     if (request.csvFile) std::cout << "samples written to " << request.csvFile->string() << '\n';
     if (request.plotFile) std::cout << "plot written to " << request.plotFile->string() << '\n';
+  }
+  if (!std::cout.flush()) {
+    std::cerr << "trv3-host: cannot write the standard output; the waveform was fetched but not delivered\n";
+    return ExitNotWritten;
   }
   return ExitDelivered;
 }

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "host_commands.h"
+#include "output_paths.h"
 
 using namespace trv3::host;
 
@@ -20,15 +21,26 @@ const char* const Description =
 const char* const FetchDescription =
     "Creates the add-in's class, sets its countryCode, calls getWaveform and reads WaveFormResult; "
     "exit status 0 when a waveform was delivered, 2 when none was (cancelled, refused or failed), "
-    "1 for a usage error or when the add-in cannot be loaded.\n"
+    "3 when a waveform came but --csv or --plot could not be written (nothing is then printed on "
+    "stdout), 1 for a usage error (an output file that cannot be written among them, found before "
+    "any instrument is touched) or when the add-in cannot be loaded.\n"
     "With --ui script the dialog runs its real logic without a window and the options below become "
-    "the user's actions, in this order: --address (tab 1, type it, back to tab 0, which "
-    "reconnects), --channel, --points, --acquire-new, then OK (or Cancel with --cancel). Without "
-    "them the remembered choices are confirmed as they are. Every message box of the add-in is "
-    "printed on stderr as one line \"message: <text>\".\n"
+    "the user's actions, in this order: --connect (Connect, pick entry N once the search has "
+    "ended, Close) or --address (tab 1, type it, back to tab 0, which reconnects), --channel, "
+    "--points, --acquire-new, then OK (or Cancel with --cancel). Without them the remembered "
+    "choices are confirmed as they are. Every message box of the add-in is printed on stderr as "
+    "one line \"message: <text>\".\n"
     "With --ui qt the real dialog appears and the user makes the choices; --address then only "
-    "becomes the remembered address that the dialog opens with.\n"
-    "The --ui default is TRV3_UI when set, else qt when a display is available, else script.";
+    "becomes the remembered address that the dialog opens with. It needs a screen: not Qt's "
+    "offscreen or minimal platform, and for xcb a DISPLAY.\n"
+    "The --ui default is TRV3_UI when set, else qt when a screen is available, else script.";
+
+const char* const DiscoverDescription =
+    "Lists the instruments that the add-in's connect dialog would find, in its order: the "
+    "configured addresses (section \"Discovery\", key \"Addresses\"), the remembered address, "
+    "usbtmc devices, and the local network only when \"NetworkSearch\" is \"1\". Each entry gives "
+    "its number for fetch --connect, address, maker, model and whether the add-in supports the "
+    "model. The search lasts at most a few seconds. Exit status 0, or 1 when it cannot run.";
 
 void addAddinOption(CLI::App& command, std::optional<std::filesystem::path>& file) {
   command
@@ -56,7 +68,7 @@ int main(int argc, char** argv) {
       "TRV3_UI_SCRIPT (the dialog actions, \";\"-separated) before it loads the add-in. The "
       "registration and the remembered settings live in the per-user registry under "
       "$XDG_CONFIG_HOME (default ~/.config); register the add-in with trv3-regsvr FILE.\n"
-      "Run \"trv3-host fetch --help\" for the fetch options.");
+      "Run \"trv3-host fetch --help\" and \"trv3-host discover --help\" for their options.");
 
   FetchRequest fetch;
   std::string uiName;
@@ -64,14 +76,22 @@ int main(int argc, char** argv) {
       "fetch", "Fetch a waveform through the add-in, as a waveform editor does (fetch --help)");
   fetchCommand->footer(FetchDescription);
   addAddinOption(*fetchCommand, fetch.addinFile);
+  CLI::Option* connect =
+      fetchCommand
+          ->add_option("--connect", fetch.choices.connect,
+                       "Press Connect, pick instrument N (1-based) of the connect dialog's list "
+                       "(as trv3-host discover shows it) and press Close")
+          ->check(CLI::Range(1, std::numeric_limits<int>::max()));
   addCountryOption(*fetchCommand, fetch.countryCode);
   fetchCommand
       ->add_option("--ui", uiName,
                    "script or qt; default: TRV3_UI when set, else qt when a display is available, "
                    "else script")
       ->check(CLI::IsMember({"script", "qt"}));
-  fetchCommand->add_option("--address", fetch.choices.address,
-                           "Instrument address to type, e.g. TCPIP::127.0.0.1::5025::SOCKET");
+  fetchCommand
+      ->add_option("--address", fetch.choices.address,
+                   "Instrument address to type, e.g. TCPIP::127.0.0.1::5025::SOCKET")
+      ->excludes(connect);
   CLI::Option* channel = fetchCommand
                              ->add_option("--channel", fetch.choices.channel,
                                           "Pick channel entry N of the channel list (1-based)")
@@ -93,6 +113,15 @@ int main(int argc, char** argv) {
   fetchCommand->add_option("--plot", fetch.plotFile,
                            "Draw the samples against time into this PNG file (sample i at "
                            "wTime * i / (count - 1))");
+
+  DiscoverRequest discover;
+  CLI::App* discoverCommand = app.add_subcommand(
+      "discover", "List the instruments the connect dialog would find (discover --help)");
+  discoverCommand->footer(DiscoverDescription);
+  addAddinOption(*discoverCommand, discover.addinFile);
+  discoverCommand->add_flag("--json", discover.json,
+                            "Print one JSON array of {\"address\", \"maker\", \"model\", "
+                            "\"supported\"}");
 
   InfoRequest info;
   CLI::App* infoCommand = app.add_subcommand(
@@ -119,12 +148,7 @@ int main(int argc, char** argv) {
       }
     }
     if (fetch.ui == UiMode::Qt) {
-      if (!qtPlatformAvailable()) {
-        std::cerr << "trv3-host: the Qt dialog needs a display (DISPLAY or WAYLAND_DISPLAY); use "
-                     "--ui script without one\n";
-        return ExitFailure;
-      }
-      for (const CLI::Option* scripted : {channel, points, acquireNew, cancel}) {
+      for (const CLI::Option* scripted : {connect, channel, points, acquireNew, cancel}) {
         if (scripted->count() > 0) {
           std::cerr << "trv3-host: " << scripted->get_name()
                     << " is a scripted user action and needs --ui script; with the Qt dialog "
@@ -132,8 +156,22 @@ int main(int argc, char** argv) {
           return ExitFailure;
         }
       }
+      if (!screenForDialog()) {
+        std::cerr << "trv3-host: the Qt dialog needs a display to appear on, and there is none "
+                     "(no DISPLAY or WAYLAND_DISPLAY, xcb without DISPLAY, or the offscreen or "
+                     "minimal platform); use --ui script\n";
+        return ExitFailure;
+      }
+    }
+    for (const auto& file : {fetch.csvFile, fetch.plotFile}) {
+      if (!file) continue;
+      if (auto problem = outputProblem(*file)) {
+        std::cerr << "trv3-host: " << *problem << '\n';
+        return ExitFailure;
+      }
     }
     return runFetch(fetch);
   }
+  if (discoverCommand->parsed()) return runDiscover(discover);
   return runInfo(info);
 }

@@ -12,12 +12,13 @@ enum class UiMode { Script, Qt };
 std::string uiModeName(UiMode mode);
 std::optional<UiMode> parseUiMode(const std::string& name);
 
-// TRV3_UI when the user already set it; otherwise Qt when a display is there to show the dialog
-// on (an offscreen Qt platform shows nothing, so it counts as none), else the script backend.
+// TRV3_UI when the user already set it; otherwise Qt when a screen is there to show the dialog on,
+// else the script backend.
 UiMode defaultUiMode();
 
-// Whether Qt has a platform to start on: a display, or a platform named in QT_QPA_PLATFORM. Without
-// one Qt aborts the whole process as the dialog opens.
-bool qtPlatformAvailable();
+// Whether the Qt dialog would appear on a screen (ui::screenAvailable): an offscreen or minimal
+// platform would keep it invisible and the fetch waiting for ever, and xcb without DISPLAY would
+// make Qt abort the process.
+bool screenForDialog();
 
 }  // namespace trv3::host

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "child_process.h"
+#include "platform/settings/settings_store.h"
 #include "support/simulator_process.h"
 #include "support/temp_config_home.h"
 
@@ -41,6 +42,8 @@ std::string fileText(const std::filesystem::path& file) {
 
 // With exactly one channel answering "ON" the series offers 100, 250, 500 and 1000 points.
 const std::vector<std::string> OneChannelOn = {"--display", "1,0,0,0", "--display-words"};
+
+constexpr const char* Application = "Velmora\\Quorvalis\\Arb Application";
 
 // The commands of the transfer, which only a confirmed dialog leads to.
 bool isTransferCommand(const std::string& message) {
@@ -248,6 +251,100 @@ TEST_F(HostEndToEnd, CancelSendsNoTransferCommand) {
   const auto log = simulator.loggedMessages();
   EXPECT_THAT(log, Contains("*IDN?")) << "the dialog did open the instrument";
   EXPECT_THAT(transferOf(log), IsEmpty());
+}
+
+TEST_F(HostEndToEnd, RememberedInstrumentFailingItsSetUpLeavesTheDialogToATypedOne) {
+  registerAddin();
+  const struct {
+    const char* fault;
+    const char* message;
+  } cases[] = {
+      {"CHAN1:DISP?=silent", "message: The oscilloscope did not answer and has been disconnected: "},
+      {"CHAN1:DISP?=close_after:0", "message: The oscilloscope's answers could not be used and it has been disconnected: "},
+  };
+  for (const auto& [fault, message] : cases) {
+    SCOPED_TRACE(fault);
+    trv3::test::SimulatorProcess failing({"--fault", fault});
+    trv3::test::SimulatorProcess good;
+    settings::SaveSetting(Application, "TRV3 series", "Addr", failing.socketResource());
+    const ChildResult fetch =
+        host({"fetch", "--address", good.socketResource(), "--json"}, {{"TRV3_IO_TIMEOUT_MS", "500"}});
+    ASSERT_EQ(fetch.exitStatus, 0) << fetch.err;
+    EXPECT_THAT(messages(fetch), ElementsAre(message + failing.socketResource()));
+    EXPECT_EQ(nlohmann::json::parse(fetch.out)["result"], 1);
+    EXPECT_THAT(transferOf(good.loggedMessages()), Contains("waveform:data?"));
+    EXPECT_THAT(failing.loggedMessages(), Not(Contains(":Stop")));
+  }
+}
+
+TEST_F(HostEndToEnd, QtDialogWithoutAScreenEndsAtOnceWithoutTraffic) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator;
+  for (const Environment& noScreen : {Environment{{"QT_QPA_PLATFORM", "offscreen"}},
+                                      Environment{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", std::nullopt}}}) {
+    const ChildResult fetch = runChild({TRV3_HOST_PATH, "fetch", "--ui", "qt", "--address", simulator.socketResource()},
+                                       [&] {
+                                         Environment variables = environment();
+                                         for (const auto& [name, value] : noScreen) variables[name] = value;
+                                         return variables;
+                                       }(),
+                                       std::chrono::seconds(10));
+    EXPECT_FALSE(fetch.timedOut);
+    EXPECT_EQ(fetch.exitStatus, 1);
+    EXPECT_THAT(fetch.err, HasSubstr("the Qt dialog needs a display"));
+    EXPECT_THAT(fetch.out, IsEmpty());
+  }
+  EXPECT_THAT(simulator.loggedMessages(), IsEmpty());
+}
+
+TEST_F(HostEndToEnd, OutputsThatCannotBeWrittenAreNeverReportedAsDelivered) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator;
+  const auto missingFolder = (config_.folder() / "missing" / "wave.csv").string();
+  // Found before the fetch: a usage error, and the instrument is never touched.
+  for (const std::vector<std::string>& output : {std::vector<std::string>{"--csv", missingFolder},
+                                                 std::vector<std::string>{"--plot", config_.folder().string()}}) {
+    std::vector<std::string> arguments{"fetch", "--address", simulator.socketResource(), "--json"};
+    arguments.insert(arguments.end(), output.begin(), output.end());
+    const ChildResult fetch = host(arguments);
+    EXPECT_EQ(fetch.exitStatus, 1) << output[1];
+    EXPECT_THAT(fetch.err, HasSubstr("cannot write " + output[1]));
+    EXPECT_THAT(fetch.out, IsEmpty());
+  }
+  EXPECT_THAT(simulator.loggedMessages(), IsEmpty());
+
+  // Failing only as it is written: the waveform came, but nothing claims it was delivered.
+  const ChildResult full = host({"fetch", "--address", simulator.socketResource(), "--csv", "/dev/full"});
+  EXPECT_EQ(full.exitStatus, 3);
+  EXPECT_THAT(full.err, HasSubstr("cannot write /dev/full; the waveform was fetched but not delivered"));
+  EXPECT_THAT(full.out, IsEmpty());
+}
+
+TEST_F(HostEndToEnd, DiscoverListsTheConfiguredInstrumentsAndConnectPicksOne) {
+  registerAddin();
+  trv3::test::SimulatorProcess supported;
+  trv3::test::SimulatorProcess unsupported({"--model", "LX280A"});
+  settings::SaveSetting(Application, "Discovery", "Addresses",
+                        supported.socketResource() + ";" + unsupported.socketResource());
+
+  const ChildResult discover = host({"discover", "--json"});
+  ASSERT_EQ(discover.exitStatus, 0) << discover.err;
+  EXPECT_EQ(nlohmann::json::parse(discover.out),
+            nlohmann::json::parse(R"([{"address": ")" + supported.socketResource() +
+                                  R"(", "maker": "VELMORA", "model": "TRV30K4A", "supported": true},
+                                      {"address": ")" + unsupported.socketResource() +
+                                  R"(", "maker": "VELMORA", "model": "LX280A", "supported": false}])"));
+  EXPECT_THAT(host({"discover"}).out, HasSubstr("2  " + unsupported.socketResource() + "  VELMORA LX280A  not supported"));
+
+  const ChildResult first = host({"fetch", "--connect", "1", "--points", "300", "--json"});
+  ASSERT_EQ(first.exitStatus, 0) << first.err;
+  EXPECT_EQ(nlohmann::json::parse(first.out)["count"], 300);
+  EXPECT_THAT(transferOf(supported.loggedMessages()), Contains("waveform:points 300"));
+
+  const ChildResult second = host({"fetch", "--connect", "2"});
+  EXPECT_EQ(second.exitStatus, 2);
+  EXPECT_THAT(second.err, HasSubstr("trv3: instrument 2 cannot be picked"));
+  EXPECT_THAT(transferOf(unsupported.loggedMessages()), IsEmpty());
 }
 
 TEST_F(HostEndToEnd, DemoScriptLeavesSamplesAndPlot) {

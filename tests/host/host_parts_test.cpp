@@ -31,6 +31,11 @@ TEST(DialogScript, ChoicesFollowTheOrderAPersonUses) {
   choices.address = "TCPIP::127.0.0.1::5025::SOCKET";
   EXPECT_EQ(dialogScript(choices),
             "tab 1;type TCPIP::127.0.0.1::5025::SOCKET;tab 0;channel 2;points 500;check;cancel");
+  DialogChoices picked;
+  picked.connect = 2;
+  picked.channel = 1;
+  // "&Close" of the connect dialog is its cmdOK.
+  EXPECT_EQ(dialogScript(picked), "connect;pick 2;ok;channel 1;ok");
 }
 
 TEST(DialogScript, AnAddressThatWouldSplitTheScriptIsRefused) {

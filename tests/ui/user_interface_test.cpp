@@ -8,6 +8,7 @@
 
 #include "platform/ui/form.h"
 #include "platform/ui/script_user_interface.h"
+#include "support/scoped_environment.h"
 
 namespace trv3::ui {
 namespace {
@@ -19,14 +20,31 @@ EnvironmentLookup environmentOf(std::map<std::string, std::string> values) {
   };
 }
 
-TEST(UserInterfaceSelection, ExplicitChoiceElseDisplayElseScript) {
-  EXPECT_EQ(requestedUserInterface(environmentOf({{"TRV3_UI", "script"}, {"DISPLAY", ":0"}})), "script");
-  EXPECT_EQ(requestedUserInterface(environmentOf({{"TRV3_UI", "qt"}})), "qt");
-  EXPECT_EQ(requestedUserInterface(environmentOf({{"DISPLAY", ":0"}})), "qt");
-  EXPECT_EQ(requestedUserInterface(environmentOf({{"WAYLAND_DISPLAY", "wayland-0"}})), "qt");
-  EXPECT_EQ(requestedUserInterface(environmentOf({{"QT_QPA_PLATFORM", "offscreen"}})), "qt");
-  EXPECT_EQ(requestedUserInterface(environmentOf({{"DISPLAY", ""}, {"TRV3_UI", ""}})), "script");
-  EXPECT_EQ(requestedUserInterface(environmentOf({})), "script");
+TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
+  const struct {
+    std::map<std::string, std::string> environment;
+    const char* expected;
+  } cases[] = {
+      {{{"TRV3_UI", "script"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"TRV3_UI", "qt"}}, "qt"},
+      {{{"DISPLAY", ":0"}}, "qt"},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, "qt"},
+      {{{"DISPLAY", ""}, {"TRV3_UI", ""}}, "script"},
+      {{}, "script"},
+      // Platforms that draw nowhere, or cannot reach their screen, are no screen.
+      {{{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "minimal"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "xcb"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "xcb:dpi=96"}, {"DISPLAY", ":0"}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "wayland"}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "xcb;offscreen"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "offscreen;wayland"}}, "qt"},
+  };
+  for (const auto& [environment, expected] : cases) {
+    std::string shown;
+    for (const auto& [name, value] : environment) shown += name + "=" + value + " ";
+    EXPECT_EQ(requestedUserInterface(environmentOf(environment)), expected) << shown;
+  }
 }
 
 class NamedBackend : public UserInterface {
@@ -54,6 +72,48 @@ TEST(UserInterfaceSelection, RegisteredBackendIsCreatedAndAMissingOneFallsBackTo
   EXPECT_NE(dynamic_cast<ScriptUserInterface*>(fallback.get()), nullptr);
   EXPECT_EQ(notices.str(),
             "trv3: user interface \"no-display-for-test\" is not available; using the script backend\n");
+}
+
+// A form with an OK and a Cancel button that records which one was pressed.
+struct ConfirmableForm {
+  Form form{"Fsetup", "Set-up", 504, 4815, 4080};
+  CommandButton& ok = form.add<CommandButton>("cmdOK", Twips{}, "&Ok", 200);
+  CommandButton& cancel = form.add<CommandButton>("cmdCancel", Twips{}, "&Cancel", 201);
+  std::string pressed;
+
+  ConfirmableForm() {
+    form.setCancelButton(cancel);
+    ok.onClick = [this] { end("ok"); };
+    cancel.onClick = [this] { end("cancel"); };
+  }
+  void end(const char* button) {
+    pressed = button;
+    form.hide();
+  }
+};
+
+TEST(UserInterfaceSelection, ScriptBackendWithoutAScriptConfirmsOnlyWhenAskedForByName) {
+  trv3::testing::ScopedEnvironment noScript("TRV3_UI_SCRIPT", "");
+  unsetenv("TRV3_UI_SCRIPT");
+  registerUserInterface("no-screen-for-test", [] { return std::unique_ptr<UserInterface>(); });
+  const struct {
+    const char* requested;  // TRV3_UI
+    const char* created;    // the backend asked for
+    const char* pressed;
+  } cases[] = {
+      {"script", "script", "ok"},
+      {"", "script", "cancel"},  // chosen for want of a screen
+      {"no-screen-for-test", "no-screen-for-test", "cancel"},
+  };
+  for (const auto& [requested, created, pressed] : cases) {
+    trv3::testing::ScopedEnvironment chosen("TRV3_UI", requested);
+    std::ostringstream notices;
+    auto backend = createUserInterface(created, notices);
+    ConfirmableForm dialog;
+    ScopedUserInterface use(*backend);
+    dialog.form.showModal();
+    EXPECT_EQ(dialog.pressed, pressed) << "TRV3_UI=" << requested;
+  }
 }
 
 TEST(ScopedUserInterface, InstallsPerThreadAndRestoresTheOuterOne) {

@@ -79,8 +79,9 @@ ScriptUserInterface::ScriptUserInterface(std::function<std::string()> scriptSour
 
 std::unique_ptr<ScriptUserInterface> ScriptUserInterface::fromEnvironment(std::ostream& notices) {
   auto source = [] {
-    const char* script = std::getenv("TRV3_UI_SCRIPT");
-    return std::string(script ? script : "ok");
+    if (const char* script = std::getenv("TRV3_UI_SCRIPT")) return std::string(script);
+    const char* chosen = std::getenv("TRV3_UI");
+    return std::string(chosen && std::string_view(chosen) == "script" ? "ok" : "cancel");
   };
   return std::unique_ptr<ScriptUserInterface>(new ScriptUserInterface(source, notices));
 }

@@ -1,8 +1,10 @@
 // The user interface without a window, for tests and the command-line host: it drives each modal
 // form from a list of user actions.
 //
-// The host passes the actions in the environment variable TRV3_UI_SCRIPT (when it is unset, the
-// single action `ok`); they are read afresh at each outermost modal display. Actions are separated
+// The host passes the actions in the environment variable TRV3_UI_SCRIPT; they are read afresh at
+// each outermost modal display. When it is unset the single action is `ok` if the script backend
+// was asked for by name (TRV3_UI=script), else `cancel`: reached for want of a screen, nobody is
+// there to confirm, and no waveform may be taken unconfirmed. Actions are separated
 // by ";" or line breaks and apply one at a time, after the form's activation, to the form that is
 // shown modally at that moment:
 //
@@ -50,7 +52,7 @@ class ScriptUserInterface : public UserInterface {
 
   // Plays `script` at each outermost modal display.
   explicit ScriptUserInterface(std::string script, std::ostream& notices);
-  // Plays TRV3_UI_SCRIPT, or `ok` when it is unset.
+  // Plays TRV3_UI_SCRIPT, or when it is unset `ok` after TRV3_UI=script and `cancel` otherwise.
   static std::unique_ptr<ScriptUserInterface> fromEnvironment(std::ostream& notices);
 
   void runModal(Form& form) override;

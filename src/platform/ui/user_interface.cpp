@@ -1,9 +1,11 @@
 #include "platform/ui/user_interface.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <string_view>
 
 #include "platform/ui/script_user_interface.h"
 
@@ -48,11 +50,24 @@ void registerUserInterface(const std::string& name, UserInterfaceFactory factory
   registry()[name] = std::move(factory);
 }
 
+bool screenAvailable(const EnvironmentLookup& environment) {
+  if (!isSet(environment, "QT_QPA_PLATFORM")) return isSet(environment, "DISPLAY") || isSet(environment, "WAYLAND_DISPLAY");
+  const std::string_view platforms = environment("QT_QPA_PLATFORM");
+  for (size_t start = 0; start <= platforms.size();) {
+    const size_t end = std::min(platforms.find(';', start), platforms.size());
+    const std::string_view entry = platforms.substr(start, end - start);
+    // "name:option=value,..." names the platform before the colon.
+    const std::string_view name = entry.substr(0, entry.find(':'));
+    if (name == "xcb" ? isSet(environment, "DISPLAY") : !name.empty() && name != "offscreen" && name != "minimal")
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 std::string requestedUserInterface(const EnvironmentLookup& environment) {
   if (isSet(environment, "TRV3_UI")) return environment("TRV3_UI");
-  const bool display =
-      isSet(environment, "DISPLAY") || isSet(environment, "WAYLAND_DISPLAY") || isSet(environment, "QT_QPA_PLATFORM");
-  return display ? "qt" : "script";
+  return screenAvailable(environment) ? "qt" : "script";
 }
 
 std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std::ostream& notices) {

@@ -65,12 +65,19 @@ void registerUserInterface(const std::string& name, UserInterfaceFactory factory
 
 using EnvironmentLookup = std::function<const char*(const char* variable)>;
 
+// Whether the environment offers a screen for windows to appear on. With QT_QPA_PLATFORM set, its
+// platform decides (a ";" list of fallbacks when any entry does): "offscreen" and "minimal" draw
+// nowhere, "xcb" needs DISPLAY, any other platform draws on its own screen. Without it, DISPLAY or
+// WAYLAND_DISPLAY.
+bool screenAvailable(const EnvironmentLookup& environment);
+
 // "script" or "qt" (or another registered name): TRV3_UI when it is set; otherwise "qt" when a
-// display is available (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM set), else "script".
+// screen is available, else "script".
 std::string requestedUserInterface(const EnvironmentLookup& environment);
 
-// The backend of that name; a name that is neither "script" nor registered falls back to the
-// script backend, with a notice.
+// The backend of that name; a name that is neither "script" nor registered, or whose toolkit has no
+// screen here, falls back to the script backend, with a notice (that backend then cancels unless
+// TRV3_UI_SCRIPT says otherwise; see script_user_interface.h).
 std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std::ostream& notices);
 
 }  // namespace trv3::ui

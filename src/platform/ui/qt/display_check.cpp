@@ -1,10 +1,12 @@
 #include "platform/ui/qt/display_check.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdlib>
 #include <string_view>
 
 #include <xcb/xcb.h>
+
+#include "platform/ui/user_interface.h"
 
 namespace trv3::ui::qt {
 namespace {
@@ -24,11 +26,16 @@ bool x11DisplayAnswers() {
 }  // namespace
 
 bool displayAvailable() {
-  if (QCoreApplication::instance()) return true;  // the host runs Qt already
+  // A host that runs Qt already has its platform; one that draws off screen shows nobody a dialog.
+  if (QCoreApplication::instance()) {
+    const QString platform = QGuiApplication::platformName();
+    return platform != "offscreen" && platform != "minimal";
+  }
+  if (!screenAvailable(std::getenv)) return false;
+  // X11 alone is probed: a stale DISPLAY would make Qt end the process as the dialog opens.
   const std::string_view platform = environment("QT_QPA_PLATFORM");
-  if (!platform.empty() && !platform.starts_with("xcb")) return true;  // offscreen, wayland, ...
-  if (platform.empty() && !environment("WAYLAND_DISPLAY").empty()) return true;
-  return !environment("DISPLAY").empty() && x11DisplayAnswers();
+  const bool x11 = platform.empty() ? environment("WAYLAND_DISPLAY").empty() : platform.starts_with("xcb");
+  return !x11 || x11DisplayAnswers();
 }
 
 }  // namespace trv3::ui::qt
