@@ -16,14 +16,16 @@ void Fsetup::handleOkClick() {
   state.setWaveFormResult(int32_t{2});
 
   // From here every failing step is skipped, so the handler never ends with an error.
+  bool aligned = true;
   if (addressEdited_) {
     resumeNext([&] { openScope(txtAddress.text()); });
     if (device_) state.setInstrumentAddress(txtAddress.text());
     // Refills the lists for the instrument now open; their refilled selection is what is stored.
-    resumeNext([&] { setupWidgets(); });
+    // An instrument that fails this is let go with its own message, never committed.
+    resumeNext([&] { aligned = alignWithInstrument([&] { setupWidgets(); }); });
   }
   if (!device_) {
-    ui::showMessage("Unable to communicate with instrument");
+    if (aligned) ui::showMessage("Unable to communicate with instrument");
     return;
   }
   state.setInstrumentAddress(txtAddress.text());

@@ -60,6 +60,17 @@ TEST_F(SetupDialogButtons, OkWithoutAnAnsweringInstrumentKeepsTheDialogOpen) {
   EXPECT_EQ(notices(), "message: Unable to communicate with instrument\n");
 }
 
+TEST_F(SetupDialogButtons, OkAfterTypingAnInstrumentThatFailsItsSetUpNeverCommitsIt) {
+  addScope("FAKE::1", TrvIdn);
+  addScope("FAKE::2", TrvIdn)->fail("CHAN1:DISP?");
+  auto setup = runSetup("FAKE::1", "tab 1; type FAKE::2; ok");
+  EXPECT_EQ(messages(), std::vector<std::string>{"Unusable answers: FAKE::2"});
+  EXPECT_EQ(setup->device(), nullptr);
+  EXPECT_EQ(state.WaveFormResult(), 2);
+  EXPECT_EQ(state.InstrumentAddress(), "No Instrument Selected");
+  EXPECT_EQ(setup->SSTab1.tab(), 1);
+}
+
 TEST_F(SetupDialogButtons, OkWithNothingSelectedStillCommits) {
   addScope("FAKE::1", TrvIdn);
   auto setup = createSetup("FAKE::1");
