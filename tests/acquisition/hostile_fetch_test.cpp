@@ -34,8 +34,11 @@ HostileReply line(std::string text) { return HostileReply{std::move(text) + "\n"
 HostileInstrument::Responder scopeAnswering(HostileReply data) {
   return [data](const std::string& message) {
     static const std::map<std::string, std::string> answers = {
-        {"*IDN?", "VELMORA,TRV30K2A,MY0001,03.10"}, {"*idn?", "VELMORA,TRV30K2A,MY0001,03.10"},
-        {":acq:TYPE?", "NORMAL"},  {"CHAN1:DISP?", "1"}, {"CHAN2:DISP?", "0"},
+        {"*IDN?", "VELMORA,TRV30K2A,MY0001,03.10"},
+        {"*idn?", "VELMORA,TRV30K2A,MY0001,03.10"},
+        {":acq:TYPE?", "NORMAL"},
+        {"CHAN1:DISP?", "1"},
+        {"CHAN2:DISP?", "0"},
         {"waveform:preamble?", "0,0,100,1,1E-06,0,0,0.04,0,127"}};
     if (message == "waveform:data?") return data;
     const auto answer = answers.find(message);

@@ -34,8 +34,8 @@ TEST(BoundedOpen, HostByNameAndByNumber) {
     while (const auto command = connection.readCommand()) connection.send("1\n");
   });
   for (const char* host : {"127.0.0.1", "localhost"}) {
-    const auto session =
-        IoResourceManager().Open("TCPIP::" + std::string(host) + "::" + std::to_string(server.port()) + "::SOCKET", 2s);
+    const auto session = IoResourceManager().Open(
+        "TCPIP::" + std::string(host) + "::" + std::to_string(server.port()) + "::SOCKET", 2s);
     EXPECT_EQ(session->QueryText("*OPC?"), "1") << host;
   }
 }

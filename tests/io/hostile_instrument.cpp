@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "vxi11.h"
+#include "vxi11.h"  // before the portmapper's protocol, which needs rpc.h
 
 #include <rpc/pmap_prot.h>
 
@@ -93,7 +93,8 @@ template <class Value>
 Value decode(const std::string& bytes, xdrproc_t routine) {
   Value value{};
   XDR xdr;
-  xdrmem_create(&xdr, const_cast<char*>(bytes.data()), static_cast<u_int>(bytes.size()), XDR_DECODE);
+  xdrmem_create(&xdr, const_cast<char*>(bytes.data()), static_cast<u_int>(bytes.size()),
+                XDR_DECODE);
   routine(&xdr, &value);
   return value;
 }
@@ -110,8 +111,8 @@ std::string encode(Value value, xdrproc_t routine) {
 
 // Record mark and accepted-reply header for results of `resultSize` bytes.
 std::string replyHeader(uint32_t xid, size_t resultSize) {
-  return word(0x80000000u | static_cast<uint32_t>(24 + resultSize)) + word(xid) + word(1) + word(0) +
-         word(0) + word(0) + word(0);
+  return word(0x80000000u | static_cast<uint32_t>(24 + resultSize)) + word(xid) + word(1) +
+         word(0) + word(0) + word(0) + word(0);
 }
 
 size_t padding(size_t size) { return (4 - size % 4) % 4; }
@@ -185,13 +186,16 @@ void HostileInstrument::serveVxi11(ServerConnection& connection) {
                         std::string(padding(pending->size()), '\0'));
         pending.reset();
       } else {  // a long reply goes in pieces of the size asked for, END on the last
-        std::string whole = pending->head + std::string(pending->fillCount, pending->fill) + pending->tail;
+        std::string whole =
+            pending->head + std::string(pending->fillCount, pending->fill) + pending->tail;
         const size_t piece = readSize(call->arguments);
         pending = HostileReply{whole.substr(piece), ' ', 0, {}};
         whole.resize(piece);
-        answered = play(connection, readReplyPrefix(xid, piece, false), HostileReply{whole, ' ', 0, {}},
-                        std::string(padding(piece), '\0'));
+        answered = play(connection, readReplyPrefix(xid, piece, false),
+                        HostileReply{whole, ' ', 0, {}}, std::string(padding(piece), '\0'));
       }
+    } else if (call->procedure == 23 && faults_.tearDownUnanswered) {  // destroy_link
+      continue;
     } else {  // device_clear, destroy_link and the rest: no error
       answered = sendResult(connection, xid, word(0));
     }

@@ -36,6 +36,8 @@ struct HostileFaults {
   bool readsGiveNothing = false;
   // device_read answers with the whole reply, however little was asked for.
   bool readsIgnoreRequestSize = false;
+  // destroy_link gets no answer.
+  bool tearDownUnanswered = false;
 };
 
 class HostileInstrument {

@@ -1,6 +1,8 @@
 // Sessions against a deliberately faulty instrument, over both transports: every operation ends
 // within its time-out plus a small margin, memory follows the bytes that arrived, and nothing is
 // left open. Each case runs in a child process so that its peak resident memory can be read.
+#include "hostile_instrument.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -12,7 +14,6 @@
 #include <fstream>
 
 #include "block_fixtures.h"
-#include "hostile_instrument.h"
 #include "platform/io/io_status.h"
 #include "platform/io/message_session.h"
 #include "platform/io/vxi11_transport.h"
@@ -62,7 +63,8 @@ std::shared_ptr<IoSession> openSession(const HostileInstrument& instrument) {
     return IoResourceManager().Open("TCPIP::127.0.0.1::" + port + "::SOCKET", kTimeout);
   const std::string address = "TCPIP::127.0.0.1::inst0::INSTR";
   auto session = std::make_shared<MessageSession>(
-      address, Vxi11Transport::open("127.0.0.1", "inst0", instrument.port(), Deadline(kTimeout), address),
+      address,
+      Vxi11Transport::open("127.0.0.1", "inst0", instrument.port(), Deadline(kTimeout), address),
       IoTrace{});
   session->SetTimeout(kTimeout);
   return session;
@@ -107,7 +109,8 @@ Outcome runInChild(const HostileInstrument& instrument, Operation operation) {
     } catch (const RuntimeError& error) {
       outcome.status = error.number();
     }
-    outcome.elapsedMs = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start).count();
+    outcome.elapsedMs =
+        std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start).count();
   } catch (const RuntimeError& error) {
     outcome.status = error.number();
   }
@@ -129,7 +132,8 @@ Outcome measure(const HostileInstrument& instrument, Operation operation) {
   Outcome outcome{};
   pollfd entry{results[0], POLLIN, 0};
   // The child's own bound is the time-out; this one only keeps a broken run from hanging the suite.
-  const bool reported = ::poll(&entry, 1, 120000) == 1 && ::read(results[0], &outcome, sizeof outcome) == sizeof outcome;
+  const bool reported = ::poll(&entry, 1, 120000) == 1 &&
+                        ::read(results[0], &outcome, sizeof outcome) == sizeof outcome;
   if (!reported) ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   ::close(results[0]);
@@ -161,30 +165,45 @@ struct Row {
 
 const std::vector<Row>& rows() {
   static const std::vector<Row> table = {
-      {"vxi11 read reply trickling 1 byte/s", Protocol::Vxi11, trickle("#15ABCDE\n"), Operation::Block,
-       status::Timeout},
+      {"vxi11 read reply trickling 1 byte/s", Protocol::Vxi11, trickle("#15ABCDE\n"),
+       Operation::Block, status::Timeout},
       {"raw #9268435456 + 100 bytes", Protocol::RawSocket, repeated("#9268435456", 'x', 100, ""),
        Operation::Block, status::OutOfResources},
       {"raw #816000000 + 100 bytes", Protocol::RawSocket, repeated("#816000000", 'x', 100, ""),
        Operation::Block, status::Timeout},
       {"vxi11 #816000000 + 100 bytes", Protocol::Vxi11, repeated("#816000000", 'x', 100, ""),
        Operation::Block, status::IoFailure},
-      {"vxi11 400 MiB read reply for 1 MiB asked", Protocol::Vxi11, repeated("", 'x', 400 * kMiB, ""),
-       Operation::Block, status::IoFailure, 0, {.readsIgnoreRequestSize = true}},
-      {"raw 16 MiB of commas as preamble", Protocol::RawSocket, repeated("", ',', 16 * kMiB - 1, "\n"),
-       Operation::Preamble, 0, 11},
-      {"vxi11 16 MiB of commas as preamble", Protocol::Vxi11, repeated("", ',', 16 * kMiB - 1, "\n"),
-       Operation::Preamble, 0, 11},
+      {"vxi11 400 MiB read reply for 1 MiB asked",
+       Protocol::Vxi11,
+       repeated("", 'x', 400 * kMiB, ""),
+       Operation::Block,
+       status::IoFailure,
+       0,
+       {.readsIgnoreRequestSize = true}},
+      {"raw 16 MiB of commas as preamble", Protocol::RawSocket,
+       repeated("", ',', 16 * kMiB - 1, "\n"), Operation::Preamble, 0, 11},
+      {"vxi11 16 MiB of commas as preamble", Protocol::Vxi11,
+       repeated("", ',', 16 * kMiB - 1, "\n"), Operation::Preamble, 0, 11},
       {"raw 16 MiB of commas as *idn?", Protocol::RawSocket, repeated("", ',', 16 * kMiB - 1, "\n"),
        Operation::Identify, 0},
       {"vxi11 16 MiB of commas as *idn?", Protocol::Vxi11, repeated("", ',', 16 * kMiB - 1, "\n"),
        Operation::Identify, 0},
       {"raw #3100 + 100 bytes, no newline", Protocol::RawSocket, repeated("#3100", 'x', 100, ""),
        Operation::Block, 0, 100},
-      {"vxi11 device_write takes nothing", Protocol::Vxi11, text("#15ABCDE\n"), Operation::Block,
-       status::IoFailure, 0, {.writesTakeNothing = true}},
-      {"vxi11 reads give no data and no END", Protocol::Vxi11, text("#15ABCDE\n"), Operation::Block,
-       status::IoFailure, 0, {.readsGiveNothing = true}},
+      {"vxi11 device_write takes nothing",
+       Protocol::Vxi11,
+       text("#15ABCDE\n"),
+       Operation::Block,
+       status::IoFailure,
+       0,
+       {.writesTakeNothing = true}},
+      {"vxi11 reads give no data and no END",
+       Protocol::Vxi11,
+       text("#15ABCDE\n"),
+       Operation::Block,
+       status::IoFailure,
+       0,
+       {.readsGiveNothing = true}},
       {"raw header with fewer digits than it says", Protocol::RawSocket, text("#5100abcdefgh\n"),
        Operation::Block, status::IoFailure},
       {"vxi11 header with fewer digits than it says", Protocol::Vxi11, text("#5100abcdefgh\n"),
@@ -202,12 +221,13 @@ const std::vector<Row>& rows() {
 TEST(HostileInstrument, EveryCaseEndsInTimeWithMemoryBoundedByWhatArrived) {
   for (const Row& row : rows()) {
     SCOPED_TRACE(row.name);
-    const HostileInstrument instrument(row.protocol, [&](const std::string&) { return row.reply; },
-                                       row.faults);
+    const HostileInstrument instrument(
+        row.protocol, [&](const std::string&) { return row.reply; }, row.faults);
     const Outcome outcome = measure(instrument, row.operation);
     std::printf("%-45s status %08X %6lld ms, peak %7lld KiB, %d writes, %d reads\n", row.name,
                 static_cast<unsigned>(outcome.status), static_cast<long long>(outcome.elapsedMs),
-                static_cast<long long>(outcome.peakKiB), instrument.writeCalls(), instrument.readCalls());
+                static_cast<long long>(outcome.peakKiB), instrument.writeCalls(),
+                instrument.readCalls());
     EXPECT_EQ(outcome.status, row.status);
     if (row.status == 0 && row.points > 0) {
       EXPECT_EQ(outcome.points, row.points);
@@ -271,6 +291,19 @@ TEST(HostileInstrument, ConnectionClosedAtEveryByteOfAReply) {
     }
     EXPECT_EQ(openFds(), fdsBefore);
   }
+}
+
+TEST(HostileInstrument, LinkTearDownIsBoundedWhenTheInstrumentNeverAnswers) {
+  const HostileInstrument instrument(Protocol::Vxi11,
+                                     [](const std::string&) { return HostileReply{}; },
+                                     {.tearDownUnanswered = true});
+  const int64_t fdsBefore = openFds();
+  auto session = openSession(instrument);
+  session->WriteCommand("*CLS");
+  const auto start = std::chrono::steady_clock::now();
+  session.reset();
+  EXPECT_LE(std::chrono::steady_clock::now() - start, kMargin + milliseconds{1000});
+  EXPECT_EQ(openFds(), fdsBefore);
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ addrinfo hintsFor(int flags) {
 }
 
 [[noreturn]] void raiseNotFound(const std::string& host, int error, const std::string& address) {
-  raiseIoError(status::ResourceNotFound, "host not found: " + host + " (" + gai_strerror(error) + ")",
-               address);
+  raiseIoError(status::ResourceNotFound,
+               "host not found: " + host + " (" + gai_strerror(error) + ")", address);
 }
 
 }  // namespace
@@ -60,7 +60,8 @@ AddrInfoList lookUpHost(const std::string& host, uint16_t port, const Deadline& 
   const std::string service = std::to_string(port);
   const addrinfo numeric = hintsFor(AI_NUMERICHOST);
   addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), service.c_str(), &numeric, &found) == 0) return AddrInfoList(found);
+  if (::getaddrinfo(host.c_str(), service.c_str(), &numeric, &found) == 0)
+    return AddrInfoList(found);
 
   reapAbandoned();
   auto lookup = std::make_unique<PendingLookup>();
@@ -77,7 +78,8 @@ AddrInfoList lookUpHost(const std::string& host, uint16_t port, const Deadline& 
   int outcome = EAI_INPROGRESS;
   while (outcome == EAI_INPROGRESS && !deadline.expired()) {
     const auto left = deadline.remaining();
-    const timespec wait{static_cast<time_t>(left.count() / 1000), static_cast<long>(left.count() % 1000) * 1000000};
+    const timespec wait{static_cast<time_t>(left.count() / 1000),
+                        static_cast<long>(left.count() % 1000) * 1000000};
     const gaicb* waiting[] = {&lookup->request};
     gai_suspend(waiting, 1, &wait);
     outcome = gai_error(&lookup->request);
@@ -89,8 +91,8 @@ AddrInfoList lookUpHost(const std::string& host, uint16_t port, const Deadline& 
       abandoned.push_back(std::move(lookup));
     }
     if (cancelled != EAI_ALLDONE)
-      raiseIoError(status::Timeout, "Timeout expired before operation completed: looking up " + host,
-                   address);
+      raiseIoError(status::Timeout,
+                   "Timeout expired before operation completed: looking up " + host, address);
     outcome = gai_error(&lookup->request);  // it finished just before the cancel
   }
   if (outcome != 0) raiseNotFound(host, outcome, address);

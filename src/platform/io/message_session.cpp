@@ -80,7 +80,8 @@ void MessageSession::readList(size_t capacity, const FieldSplitter::Sink& sink) 
     std::string excerpt;
     reader_.readReply(
         [&](std::string_view piece) {
-          if (excerpt.size() <= kTraceExcerpt) excerpt.append(piece.substr(0, kTraceExcerpt + 1 - excerpt.size()));
+          if (excerpt.size() <= kTraceExcerpt)
+            excerpt.append(piece.substr(0, kTraceExcerpt + 1 - excerpt.size()));
           splitter.feed(piece);
         },
         deadline);
@@ -101,7 +102,8 @@ void MessageSession::ReadFormatted(std::vector<std::string>& target, std::string
 void MessageSession::ReadFormatted(std::span<double> target, std::string_view format) {
   requireFormat(format, "K");
   std::vector<double> values(target.begin(), target.end());
-  readList(values.size(), [&](size_t index, std::string_view field) { values[index] = fieldNumber(field); });
+  readList(values.size(),
+           [&](size_t index, std::string_view field) { values[index] = fieldNumber(field); });
   std::copy(values.begin(), values.end(), target.begin());
 }
 

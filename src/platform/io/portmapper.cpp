@@ -18,8 +18,8 @@ uint16_t lookupVxi11CorePort(const std::string& host, uint16_t portmapperPort,
   pmap query{DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP, 0};
   u_long port = 0;
   constexpr size_t kReplyLimit = 1024;
-  portmapper.call(PMAPPROC_GETPORT, "the portmapper query", reinterpret_cast<xdrproc_t>(xdr_pmap), &query,
-                  reinterpret_cast<xdrproc_t>(xdr_u_long), &port, kReplyLimit, deadline);
+  portmapper.call(PMAPPROC_GETPORT, "the portmapper query", reinterpret_cast<xdrproc_t>(xdr_pmap),
+                  &query, reinterpret_cast<xdrproc_t>(xdr_u_long), &port, kReplyLimit, deadline);
   if (port == 0 || port > 65535)
     raiseIoError(status::ResourceNotFound,
                  "the instrument at " + host + " offers no VXI-11 service (its portmapper knows none)",

@@ -42,7 +42,8 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 class ReplyReader::BlockStorage {
  public:
   BlockStorage(Int32ArrayTarget& target, size_t limit)
-      : target_(target), limit_(limit), capacity_(std::min(limit, target.size() + kSizingMargin)),
+      : target_(target), limit_(limit),
+        capacity_(std::min(limit, target.size() + kSizingMargin)),
         data_(target.resize(capacity_)) {}
 
   size_t filled() const { return filled_; }
@@ -121,7 +122,8 @@ void ReplyReader::receiveMore(const Deadline& deadline) {
     if (piece.size > 0 || piece.endOfMessage) return;
     if (++empty == kMaxEmptyReceives)
       raiseIoError(status::IoFailure,
-                   "the instrument is not answering: its reads bring neither data nor an end of message",
+                   "the instrument is not answering: its reads bring neither data nor an end of "
+                   "message",
                    address_);
   }
 }
@@ -145,7 +147,8 @@ void ReplyReader::readReply(const std::function<void(std::string_view)>& consume
     length += take;
     if (length > kMaxTextReply)
       raiseIoError(status::IoFailure,
-                   "reply longer than " + std::to_string(kMaxTextReply) + " bytes without an ending newline",
+                   "reply longer than " + std::to_string(kMaxTextReply) +
+                       " bytes without an ending newline",
                    address_);
     if (take > 0) consume(std::string_view(unread(), take));
     if (newline) {

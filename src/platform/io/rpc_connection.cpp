@@ -37,8 +37,11 @@ uint32_t wordAt(const char* bytes) {
 
 }  // namespace
 
-RpcConnection::RpcConnection(UniqueFd socket, uint32_t program, uint32_t version, std::string address)
-    : socket_(std::move(socket)), program_(program), version_(version),
+RpcConnection::RpcConnection(UniqueFd socket, uint32_t program, uint32_t version,
+                             std::string address)
+    : socket_(std::move(socket)),
+      program_(program),
+      version_(version),
       nextXid_(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
       address_(std::move(address)) {}
 
@@ -52,25 +55,28 @@ void RpcConnection::waitFor(short events, const Deadline& deadline, const char* 
     raiseIoError(status::Timeout, "Timeout expired before operation completed", address_);
   if (error != 0)
     raiseIoError(status::ConnectionLost,
-                 std::string("connection to the instrument lost during ") + name + ": " + std::strerror(error),
+                 std::string("connection to the instrument lost during ") + name + ": " +
+                     std::strerror(error),
                  address_);
 }
 
 void RpcConnection::sendAll(const std::string& bytes, const Deadline& deadline, const char* name) {
   for (size_t sent = 0; sent < bytes.size();) {
-    const ssize_t done = ::send(socket_.get(), bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    const ssize_t done =
+        ::send(socket_.get(), bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (done > 0) {
       sent += static_cast<size_t>(done);
     } else if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       waitFor(POLLOUT, deadline, name);
     } else if (done < 0 && errno != EINTR) {
-      raiseIoError(status::ConnectionLost, std::string("connection closed by the instrument during ") + name,
-                   address_);
+      raiseIoError(status::ConnectionLost,
+                   std::string("connection closed by the instrument during ") + name, address_);
     }
   }
 }
 
-void RpcConnection::receiveExactly(char* into, size_t size, const Deadline& deadline, const char* name) {
+void RpcConnection::receiveExactly(char* into, size_t size, const Deadline& deadline,
+                                   const char* name) {
   while (size > 0) {
     const ssize_t got = ::recv(socket_.get(), into, size, 0);
     if (got > 0) {
@@ -79,13 +85,14 @@ void RpcConnection::receiveExactly(char* into, size_t size, const Deadline& dead
     } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       waitFor(POLLIN, deadline, name);
     } else if (got == 0 || errno != EINTR) {
-      raiseIoError(status::ConnectionLost, std::string("connection closed by the instrument during ") + name,
-                   address_);
+      raiseIoError(status::ConnectionLost,
+                   std::string("connection closed by the instrument during ") + name, address_);
     }
   }
 }
 
-std::string RpcConnection::receiveRecord(size_t maxReplySize, const Deadline& deadline, const char* name) {
+std::string RpcConnection::receiveRecord(size_t maxReplySize, const Deadline& deadline,
+                                         const char* name) {
   std::string record;
   for (bool last = false; !last;) {
     char mark[4];
@@ -109,14 +116,16 @@ void RpcConnection::call(uint32_t procedure, const char* name, xdrproc_t encodeA
   auto* argumentData = const_cast<void*>(arguments);
   const size_t argumentSize = xdr_sizeof(encodeArguments, argumentData);
   std::string message;
-  for (const uint32_t word : {0u, xid, kCall, kRpcVersion, program_, version_, procedure, kAuthNone, 0u,
-                              kAuthNone, 0u})
+  for (const uint32_t word :
+       {0u, xid, kCall, kRpcVersion, program_, version_, procedure, kAuthNone, 0u, kAuthNone, 0u})
     appendWord(message, word);
   const size_t headerSize = message.size();
   message.resize(headerSize + argumentSize);
   XDR encoder;
-  xdrmem_create(&encoder, message.data() + headerSize, static_cast<u_int>(argumentSize), XDR_ENCODE);
-  if (!encodeArguments(&encoder, argumentData)) raiseFailure("the arguments cannot be encoded", name);
+  xdrmem_create(&encoder, message.data() + headerSize, static_cast<u_int>(argumentSize),
+                XDR_ENCODE);
+  if (!encodeArguments(&encoder, argumentData))
+    raiseFailure("the arguments cannot be encoded", name);
   const uint32_t mark = htonl(kLastFragment | static_cast<uint32_t>(message.size() - 4));
   std::memcpy(message.data(), &mark, sizeof mark);
   sendAll(message, deadline, name);
@@ -126,7 +135,8 @@ void RpcConnection::call(uint32_t procedure, const char* name, xdrproc_t encodeA
       wordAt(reply.data() + 4) != kReply)
     raiseFailure("the instrument's reply is not the answer to the call", name);
   if (wordAt(reply.data() + 8) != kAccepted) raiseFailure("the instrument refused the call", name);
-  const size_t verifierEnd = kReplyHeaderWords * 4 + ((size_t{wordAt(reply.data() + 16)} + 3) & ~size_t{3});
+  const size_t verifierEnd =
+      kReplyHeaderWords * 4 + ((size_t{wordAt(reply.data() + 16)} + 3) & ~size_t{3});
   if (reply.size() < verifierEnd + 4) raiseFailure("the instrument's reply is cut short", name);
   if (wordAt(reply.data() + verifierEnd) != kSuccess)
     raiseFailure("the instrument does not serve this call (RPC status " +
@@ -136,7 +146,8 @@ void RpcConnection::call(uint32_t procedure, const char* name, xdrproc_t encodeA
   const size_t resultAt = verifierEnd + 4;
   xdrmem_create(&decoder, const_cast<char*>(reply.data() + resultAt),
                 static_cast<u_int>(reply.size() - resultAt), XDR_DECODE);
-  if (!decodeResult(&decoder, result)) raiseFailure("the instrument's reply cannot be decoded", name);
+  if (!decodeResult(&decoder, result))
+    raiseFailure("the instrument's reply cannot be decoded", name);
 }
 
 }  // namespace trv3::io

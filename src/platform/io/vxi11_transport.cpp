@@ -177,15 +177,15 @@ void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
     request.data.data_len = static_cast<u_int>(piece);
     request.data.data_val = const_cast<char*>(message.data() + offset);
     DecodedReply<Device_WriteResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp));
-    call(device_write, "device_write", reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms), &request,
-         reply.decoder(), &reply.value, kSmallReply, deadline);
+    call(device_write, "device_write", reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms),
+         &request, reply.decoder(), &reply.value, kSmallReply, deadline);
     if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_write");
     // The instrument may take less than the piece; the rest goes again in the next round.
     const size_t taken = std::min<size_t>(reply.value.size, piece);
     refused = taken == 0 ? refused + 1 : 0;
     if (refused == kMaxRefusedWrites)
-      raiseIoError(status::IoFailure, "the instrument is not answering: it takes no data in device_write",
-                   address_);
+      raiseIoError(status::IoFailure,
+                   "the instrument is not answering: it takes no data in device_write", address_);
     offset += taken;
   }
 }
@@ -224,8 +224,8 @@ void Vxi11Transport::clearPendingInput(const Deadline& deadline) {
   request.lock_timeout = 0;
   request.io_timeout = ioTimeout;
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
-  call(device_clear, "device_clear", reinterpret_cast<xdrproc_t>(xdr_Device_GenericParms), &request,
-       reply.decoder(), &reply.value, kSmallReply, deadline);
+  call(device_clear, "device_clear", reinterpret_cast<xdrproc_t>(xdr_Device_GenericParms),
+       &request, reply.decoder(), &reply.value, kSmallReply, deadline);
   if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_clear");
 }
 

@@ -7,13 +7,13 @@
 // would be taken for the lost one), so recovery then starts on a new connection and link.
 #pragma once
 
+#include <rpc/xdr.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/io/byte_transport.h"
-
-#include <rpc/xdr.h>
 
 namespace trv3::io {
 
@@ -22,7 +22,8 @@ class RpcConnection;
 class Vxi11Transport final : public ByteTransport {
  public:
   // Finds the core channel through the host's portmapper, connects and creates the link.
-  static std::unique_ptr<Vxi11Transport> open(const std::string& host, const std::string& deviceName,
+  static std::unique_ptr<Vxi11Transport> open(const std::string& host,
+                                              const std::string& deviceName,
                                               uint16_t portmapperPort, const Deadline& deadline,
                                               const std::string& address);
   // Destroys the link, then closes the connection.
