@@ -32,7 +32,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kTimeout{1500};
 // What an operation may take beyond its time-out: the RPC layer's grace plus scheduling.
 constexpr milliseconds kMargin{1000};
-constexpr int64_t kPeakLimitKiB = 40 << 10;
+constexpr int64_t kPeakLimitKiB = 16 << 10;
 constexpr size_t kMiB = size_t{1} << 20;
 
 enum class Operation { Block, Preamble, Identify };
