@@ -115,12 +115,13 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
         // Execute reads neither argument, so any form of either is accepted as it is.
         DispatchArguments arguments(params, 2);
         VARIANT& action = arguments.at(0);
-        int32_t unreadAction = 0;
         VARIANT& data = arguments.at(1);
+        int32_t unreadAction = 0;
+        int32_t* actionTarget =
+            action.vt == (VT_BYREF | VT_I4) && action.plVal ? action.plVal : &unreadAction;
+        VARIANT* dataTarget = data.vt == (VT_BYREF | VT_VARIANT) && data.pvarVal ? data.pvarVal : &data;
         VARIANT_BOOL done = VARIANT_FALSE;
-        check(v.Execute(self, action.vt == (VT_BYREF | VT_I4) && action.plVal ? action.plVal : &unreadAction,
-                        data.vt == (VT_BYREF | VT_VARIANT) && data.pvarVal ? data.pvarVal : &data,
-                        &done));
+        check(v.Execute(self, actionTarget, dataTarget, &done));
         com::setResult(result, com::Variant::boolean(done != VARIANT_FALSE));
         return;
       }
@@ -155,7 +156,7 @@ HRESULT waveFormGetIDsOfNames(_CWaveForm*, const IID*, OLECHAR** names, uint32_t
     for (const MemberName& member : memberNames)
       if (toLowerAscii(member.name) == wanted) ids[0] = member.id;
   } catch (...) {
-    return E_OUTOFMEMORY;  // the name's copies are all that can fail
+    return E_OUTOFMEMORY;  // copying the name is all that can fail
   }
   // Arguments are passed by position only, so parameter names are not known.
   return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
