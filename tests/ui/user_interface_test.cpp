@@ -34,6 +34,9 @@ TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
       // Platforms that draw nowhere, or cannot reach their screen, are no screen.
       {{{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, "script"},
       {{{"QT_QPA_PLATFORM", "minimal"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "OffScreen"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "minimalegl"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "XCB"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb:dpi=96"}, {"DISPLAY", ":0"}}, "qt"},
       {{{"QT_QPA_PLATFORM", "wayland"}}, "qt"},

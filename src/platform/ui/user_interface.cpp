@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "platform/runtime/conversions.h"
 #include "platform/ui/script_user_interface.h"
 
 namespace trv3::ui {
@@ -56,9 +57,11 @@ bool screenAvailable(const EnvironmentLookup& environment) {
   for (size_t start = 0; start <= platforms.size();) {
     const size_t end = std::min(platforms.find(';', start), platforms.size());
     const std::string_view entry = platforms.substr(start, end - start);
-    // "name:option=value,..." names the platform before the colon.
-    const std::string_view name = entry.substr(0, entry.find(':'));
-    if (name == "xcb" ? isSet(environment, "DISPLAY") : !name.empty() && name != "offscreen" && name != "minimal")
+    // "name:option=value,..." names the platform before the colon; Qt takes the name in any letter
+    // case, and "minimalegl" draws nowhere as "minimal" does.
+    const std::string name = toLowerAscii(entry.substr(0, entry.find(':')));
+    if (name == "xcb" ? isSet(environment, "DISPLAY")
+                      : !name.empty() && name != "offscreen" && !name.starts_with("minimal"))
       return true;
     start = end + 1;
   }
