@@ -170,6 +170,12 @@ int main(int argc, char** argv) {
         return ExitFailure;
       }
     }
+    if (fetch.csvFile && fetch.plotFile) {
+      if (auto problem = sharedOutputProblem(*fetch.csvFile, *fetch.plotFile)) {
+        std::cerr << "trv3-host: " << *problem << '\n';
+        return ExitFailure;
+      }
+    }
     return runFetch(fetch);
   }
   if (discoverCommand->parsed()) return runDiscover(discover);

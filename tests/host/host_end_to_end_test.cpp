@@ -101,6 +101,9 @@ TEST_F(HostEndToEnd, UsageErrorsExitWithOne) {
   EXPECT_EQ(host({"fetch", "--channel", "0"}).exitStatus, 1);
   EXPECT_EQ(host({"fetch", "--ui", "web"}).exitStatus, 1);
   EXPECT_EQ(host({"fetch", "--address", "TCPIP::127.0.0.1::1::SOCKET;cancel"}).exitStatus, 1);
+  const ChildResult sameFile = host({"fetch", "--csv", "wave.out", "--plot", "./wave.out"});
+  EXPECT_EQ(sameFile.exitStatus, 1);
+  EXPECT_THAT(sameFile.err, HasSubstr("name the same file"));
   const ChildResult qtCancel = host({"fetch", "--ui", "qt", "--cancel"});  // offscreen platform
   EXPECT_EQ(qtCancel.exitStatus, 1);
   EXPECT_THAT(qtCancel.err, HasSubstr("--cancel is a scripted user action"));
