@@ -33,9 +33,10 @@ bool displayAvailable() {
     return platform != "offscreen" && !platform.startsWith("minimal");
   }
   if (!screenAvailable(std::getenv)) return false;
-  // X11 alone is probed: a stale DISPLAY would make Qt end the process as the dialog opens.
+  // A stale DISPLAY would make Qt end the process as the dialog opens: X11 is probed by connecting,
+  // Wayland (tried first without a platform named) by its socket.
   const std::string platform = toLowerAscii(environment("QT_QPA_PLATFORM"));
-  const bool x11 = platform.empty() ? environment("WAYLAND_DISPLAY").empty() : platform.starts_with("xcb");
+  const bool x11 = platform.empty() ? !waylandSocketPresent(std::getenv) : platform.starts_with("xcb");
   return !x11 || x11DisplayAnswers();
 }
 
