@@ -158,14 +158,20 @@ int main(int argc, char** argv) {
       }
       if (!screenForDialog()) {
         std::cerr << "trv3-host: the Qt dialog needs a display to appear on, and there is none "
-                     "(no DISPLAY or WAYLAND_DISPLAY, xcb without DISPLAY, or the offscreen or "
-                     "minimal platform); use --ui script\n";
+                     "(no DISPLAY and no Wayland compositor's socket, xcb without DISPLAY, or the "
+                     "offscreen or minimal platform); use --ui script\n";
         return ExitFailure;
       }
     }
     for (const auto& file : {fetch.csvFile, fetch.plotFile}) {
       if (!file) continue;
       if (auto problem = outputProblem(*file)) {
+        std::cerr << "trv3-host: " << *problem << '\n';
+        return ExitFailure;
+      }
+    }
+    if (fetch.csvFile && fetch.plotFile) {
+      if (auto problem = sharedOutputProblem(*fetch.csvFile, *fetch.plotFile)) {
         std::cerr << "trv3-host: " << *problem << '\n';
         return ExitFailure;
       }

@@ -27,4 +27,13 @@ std::optional<std::string> outputProblem(const std::filesystem::path& file) {
   return accessProblem(folder, W_OK | X_OK, name);
 }
 
+std::optional<std::string> sharedOutputProblem(const std::filesystem::path& csvFile,
+                                               const std::filesystem::path& plotFile) {
+  std::error_code error;
+  const auto csv = std::filesystem::weakly_canonical(std::filesystem::absolute(csvFile), error);
+  const auto plot = std::filesystem::weakly_canonical(std::filesystem::absolute(plotFile), error);
+  if (csv != plot) return std::nullopt;
+  return "--csv and --plot name the same file " + plotFile.string();
+}
+
 }  // namespace trv3::host

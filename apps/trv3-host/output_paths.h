@@ -12,4 +12,8 @@ namespace trv3::host {
 // Creates nothing.
 std::optional<std::string> outputProblem(const std::filesystem::path& file);
 
+// Why the CSV and the plot cannot both be written: one path for both would leave only the plot.
+std::optional<std::string> sharedOutputProblem(const std::filesystem::path& csvFile,
+                                               const std::filesystem::path& plotFile);
+
 }  // namespace trv3::host

@@ -136,7 +136,9 @@ bool Fsetup::alignWithInstrument(const std::function<void()>& step) {
     // Without a session this only shows the reset address and leaves the points list empty.
     resumeNext([&] { setupWidgets(); });
     resumeNext([&] { SSTab1.setTab(1); });
-    const int32_t text = failure.number() == io::status::Timeout ? InstrumentSilentText : InstrumentFailedText;
+    // An instrument that dropped the connection did not answer either.
+    const bool silent = failure.number() == io::status::Timeout || failure.number() == io::status::ConnectionLost;
+    const int32_t text = silent ? InstrumentSilentText : InstrumentFailedText;
     ui::showMessage(MLocaleGen::getLangText(text) + " " + address);
     return false;
   }

@@ -97,6 +97,11 @@ TEST_F(SetupDialogLife, InstrumentFailingAtActivationIsLetGoAndNamedWhileTheDial
       {"silent display query",
        [](ScriptedSession& scope) { scope.reply("*IDN?", TrvIdn).reply(":acq:TYPE?", "NORM"); },
        "CHAN1:DISP?", "No answer: FAKE::1"},
+      {"connection dropped at the display query",
+       [](ScriptedSession& scope) {
+         scope.reply("*IDN?", TrvIdn).reply(":acq:TYPE?", "NORM").fail("CHAN1:DISP?", io::status::ConnectionLost);
+       },
+       "CHAN1:DISP?", "No answer: FAKE::1"},
       {"silent acquisition-type query", [](ScriptedSession& scope) { scope.reply("*IDN?", TrvIdn); }, ":acq:TYPE?",
        "No answer: FAKE::1"},
   };

@@ -9,14 +9,15 @@ ScriptedSession& ScriptedSession::reply(const std::string& command, std::string 
   return *this;
 }
 
-ScriptedSession& ScriptedSession::fail(const std::string& command) {
-  failing_.insert(command);
+ScriptedSession& ScriptedSession::fail(const std::string& command, int32_t status) {
+  failing_[command] = status;
   return *this;
 }
 
 void ScriptedSession::send(std::string_view command) {
   commands.emplace_back(command);
-  if (failing_.count(std::string(command))) io::raiseIoError(io::status::IoFailure, "I/O failure", address_);
+  if (const auto found = failing_.find(std::string(command)); found != failing_.end())
+    io::raiseIoError(found->second, "I/O failure", address_);
 }
 
 std::string ScriptedSession::answerTo(const std::string& command) const {

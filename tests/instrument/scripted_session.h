@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/io/io_session.h"
+#include "platform/io/io_status.h"
 
 namespace trv3::testing {
 
@@ -19,8 +20,8 @@ class ScriptedSession : public io::IoSession {
   // The reply to a query, or to the read that follows the written command. A command without a
   // reply times out.
   ScriptedSession& reply(const std::string& command, std::string answer);
-  // The command itself fails.
-  ScriptedSession& fail(const std::string& command);
+  // The command itself fails with this status.
+  ScriptedSession& fail(const std::string& command, int32_t status = io::status::IoFailure);
 
   // Every command, queried or written, in order.
   std::vector<std::string> commands;
@@ -39,7 +40,7 @@ class ScriptedSession : public io::IoSession {
 
   std::string address_;
   std::map<std::string, std::string> replies_;
-  std::set<std::string> failing_;
+  std::map<std::string, int32_t> failing_;
   std::string lastWritten_;
 };
 

@@ -1,7 +1,13 @@
 #include "platform/ui/user_interface.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -20,7 +26,32 @@ EnvironmentLookup environmentOf(std::map<std::string, std::string> values) {
   };
 }
 
+// A folder holding a listening compositor's socket, "wayland-0".
+class WaylandRuntimeFolder {
+ public:
+  WaylandRuntimeFolder() {
+    char pattern[] = "/tmp/trv3-wayland-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/wayland-0", folder_.c_str());
+    socket_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    EXPECT_EQ(::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  }
+  ~WaylandRuntimeFolder() {
+    ::close(socket_);
+    std::filesystem::remove_all(folder_);
+  }
+  const std::string& path() const { return folder_; }
+
+ private:
+  std::string folder_;
+  int socket_ = -1;
+};
+
 TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
+  const WaylandRuntimeFolder runtime;
+  const std::string runtimeFolder = runtime.path();
   const struct {
     std::map<std::string, std::string> environment;
     const char* expected;
@@ -28,17 +59,25 @@ TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
       {{{"TRV3_UI", "script"}, {"DISPLAY", ":0"}}, "script"},
       {{{"TRV3_UI", "qt"}}, "qt"},
       {{{"DISPLAY", ":0"}}, "qt"},
-      {{{"WAYLAND_DISPLAY", "wayland-0"}}, "qt"},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
+      {{{"WAYLAND_DISPLAY", runtimeFolder + "/wayland-0"}}, "qt"},
+      // A compositor that is not there is no screen: Qt would end the process.
+      {{{"WAYLAND_DISPLAY", "wayland-0"}}, "script"},
+      {{{"WAYLAND_DISPLAY", "wayland-7"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "script"},
       {{{"DISPLAY", ""}, {"TRV3_UI", ""}}, "script"},
       {{}, "script"},
       // Platforms that draw nowhere, or cannot reach their screen, are no screen.
       {{{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":0"}}, "script"},
       {{{"QT_QPA_PLATFORM", "minimal"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "OffScreen"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "minimalegl"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "XCB"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb:dpi=96"}, {"DISPLAY", ":0"}}, "qt"},
-      {{{"QT_QPA_PLATFORM", "wayland"}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "wayland"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb;offscreen"}}, "script"},
-      {{{"QT_QPA_PLATFORM", "offscreen;wayland"}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "offscreen;wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
   };
   for (const auto& [environment, expected] : cases) {
     std::string shown;

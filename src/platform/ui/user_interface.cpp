@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <mutex>
 #include <string_view>
 
+#include "platform/runtime/conversions.h"
 #include "platform/ui/script_user_interface.h"
 
 namespace trv3::ui {
@@ -50,16 +52,33 @@ void registerUserInterface(const std::string& name, UserInterfaceFactory factory
   registry()[name] = std::move(factory);
 }
 
+bool waylandSocketPresent(const EnvironmentLookup& environment) {
+  std::filesystem::path socket = isSet(environment, "WAYLAND_DISPLAY") ? environment("WAYLAND_DISPLAY") : "wayland-0";
+  if (socket.is_relative()) {
+    if (!isSet(environment, "XDG_RUNTIME_DIR")) return false;
+    socket = std::filesystem::path(environment("XDG_RUNTIME_DIR")) / socket;
+  }
+  std::error_code error;
+  return std::filesystem::is_socket(socket, error);
+}
+
 bool screenAvailable(const EnvironmentLookup& environment) {
-  if (!isSet(environment, "QT_QPA_PLATFORM")) return isSet(environment, "DISPLAY") || isSet(environment, "WAYLAND_DISPLAY");
+  if (!isSet(environment, "QT_QPA_PLATFORM"))
+    return isSet(environment, "DISPLAY") || (isSet(environment, "WAYLAND_DISPLAY") && waylandSocketPresent(environment));
   const std::string_view platforms = environment("QT_QPA_PLATFORM");
   for (size_t start = 0; start <= platforms.size();) {
     const size_t end = std::min(platforms.find(';', start), platforms.size());
     const std::string_view entry = platforms.substr(start, end - start);
-    // "name:option=value,..." names the platform before the colon.
-    const std::string_view name = entry.substr(0, entry.find(':'));
-    if (name == "xcb" ? isSet(environment, "DISPLAY") : !name.empty() && name != "offscreen" && name != "minimal")
+    // "name:option=value,..." names the platform before the colon; Qt takes the name in any letter
+    // case, and "minimalegl" draws nowhere as "minimal" does.
+    const std::string name = toLowerAscii(entry.substr(0, entry.find(':')));
+    if (name == "xcb") {
+      if (isSet(environment, "DISPLAY")) return true;
+    } else if (name.starts_with("wayland")) {
+      if (waylandSocketPresent(environment)) return true;
+    } else if (!name.empty() && name != "offscreen" && !name.starts_with("minimal")) {
       return true;
+    }
     start = end + 1;
   }
   return false;

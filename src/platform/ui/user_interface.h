@@ -67,9 +67,13 @@ using EnvironmentLookup = std::function<const char*(const char* variable)>;
 
 // Whether the environment offers a screen for windows to appear on. With QT_QPA_PLATFORM set, its
 // platform decides (a ";" list of fallbacks when any entry does): "offscreen" and "minimal" draw
-// nowhere, "xcb" needs DISPLAY, any other platform draws on its own screen. Without it, DISPLAY or
-// WAYLAND_DISPLAY.
+// nowhere, "xcb" needs DISPLAY, "wayland" a compositor's socket, any other platform draws on its
+// own screen. Without it, DISPLAY, or WAYLAND_DISPLAY naming a compositor's socket.
 bool screenAvailable(const EnvironmentLookup& environment);
+
+// Whether a Wayland compositor's socket is there: WAYLAND_DISPLAY (default "wayland-0") in
+// XDG_RUNTIME_DIR, or an absolute path. A stale name would make Qt end the process.
+bool waylandSocketPresent(const EnvironmentLookup& environment);
 
 // "script" or "qt" (or another registered name): TRV3_UI when it is set; otherwise "qt" when a
 // screen is available, else "script".

@@ -6,6 +6,7 @@
 
 #include <xcb/xcb.h>
 
+#include "platform/runtime/conversions.h"
 #include "platform/ui/user_interface.h"
 
 namespace trv3::ui::qt {
@@ -28,13 +29,14 @@ bool x11DisplayAnswers() {
 bool displayAvailable() {
   // A host that runs Qt already has its platform; one that draws off screen shows nobody a dialog.
   if (QCoreApplication::instance()) {
-    const QString platform = QGuiApplication::platformName();
-    return platform != "offscreen" && platform != "minimal";
+    const QString platform = QGuiApplication::platformName().toLower();
+    return platform != "offscreen" && !platform.startsWith("minimal");
   }
   if (!screenAvailable(std::getenv)) return false;
-  // X11 alone is probed: a stale DISPLAY would make Qt end the process as the dialog opens.
-  const std::string_view platform = environment("QT_QPA_PLATFORM");
-  const bool x11 = platform.empty() ? environment("WAYLAND_DISPLAY").empty() : platform.starts_with("xcb");
+  // A stale DISPLAY would make Qt end the process as the dialog opens: X11 is probed by connecting,
+  // Wayland (tried first without a platform named) by its socket.
+  const std::string platform = toLowerAscii(environment("QT_QPA_PLATFORM"));
+  const bool x11 = platform.empty() ? !waylandSocketPresent(std::getenv) : platform.starts_with("xcb");
   return !x11 || x11DisplayAnswers();
 }
 
