@@ -21,11 +21,16 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 namespace {
 
-std::string format(const Figures& figures, double scale, const char* unit) {
-  char text[96];
-  std::snprintf(text, sizeof text, "%.3g %s (%.3g–%.3g)", figures.median * scale, unit,
-                figures.min * scale, figures.max * scale);
+// Three significant digits, never in exponent form.
+std::string threeDigits(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", value >= 100 ? 0 : value >= 10 ? 1 : 2, value);
   return text;
+}
+
+std::string format(const Figures& figures, double scale, const char* unit) {
+  return threeDigits(figures.median * scale) + " " + unit + " (" + threeDigits(figures.min * scale) + "–" +
+         threeDigits(figures.max * scale) + ")";
 }
 
 }  // namespace
@@ -38,10 +43,6 @@ std::string formatSeconds(const Figures& figures) {
 
 std::string formatMebibytes(const Figures& bytes) { return format(bytes, 1.0 / (1 << 20), "MiB"); }
 
-std::string formatRatio(double ratio) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", ratio);
-  return text;
-}
+std::string formatRatio(double ratio) { return threeDigits(ratio); }
 
 }  // namespace trv3::bench

