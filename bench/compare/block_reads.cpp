@@ -5,6 +5,7 @@
 #include <chrono>
 #include <iostream>
 #include <thread>
+#include <tuple>
 
 #include "bench_context.h"
 #include "c_loop_client.h"
@@ -61,7 +62,7 @@ double shareOfCode10(const std::vector<int32_t>& codes) {
 }
 
 SizeTimes timeReads(const BenchContext& context, const Transport& transport, size_t points,
-                    int repetitions) {
+                    int repetitions, int pyvisaRepetitions) {
   const auto& simulator = context.simulator;
   std::vector<char> buffer(points + 64);
   CLoopClient cLoop = transport.openCLoop(simulator);
@@ -96,7 +97,7 @@ SizeTimes timeReads(const BenchContext& context, const Transport& transport, siz
               << " % of the codes\n";
 
   const auto pyvisa = runForJson(context.pyvisaPeer() + " " + quoted(transport.resource) + " block " +
-                                 std::to_string(repetitions) + " " + std::to_string(settle.count()));
+                                 std::to_string(pyvisaRepetitions) + " " + std::to_string(settle.count()));
   return {summarize(cSeconds), summarize(oursSeconds), summarize(pyvisa.get<std::vector<double>>())};
 }
 
@@ -110,13 +111,16 @@ std::string sizeName(size_t points) {
 void measureBlockReads(BenchContext& context) {
   const std::vector<Transport> transports{{"SOCKET", context.simulator.socketResource(), socketLoop},
                                           {"VXI-11", context.simulator.instrResource(), vxi11Loop}};
-  const std::vector<std::pair<size_t, int>> sizes{{20000, 30}, {1000000, 15}, {16000000, 7}};
-  for (const auto& [points, fullRepetitions] : sizes) {
+  // Points, then repetitions of ours and the C loop, and of pyvisa-py, whose long reads would
+  // otherwise take minutes.
+  const std::vector<std::tuple<size_t, int, int>> sizes{{20000, 30, 30}, {1000000, 15, 5}, {16000000, 7, 3}};
+  for (const auto& [points, fullRepetitions, pyvisaRepetitions] : sizes) {
     std::cerr << "block read of " << points << " points\n";
     selectRecord(context.simulator, points);
     const int repetitions = context.repetitions(fullRepetitions);
-    const SizeTimes socket = timeReads(context, transports[0], points, repetitions);
-    const SizeTimes vxi11 = timeReads(context, transports[1], points, repetitions);
+    const int pyvisa = context.repetitions(pyvisaRepetitions);
+    const SizeTimes socket = timeReads(context, transports[0], points, repetitions, pyvisa);
+    const SizeTimes vxi11 = timeReads(context, transports[1], points, repetitions, pyvisa);
     const bool large = points >= 1000000;
     const std::string size = sizeName(points) + " points";
     context.table.addRatio("Block read " + size + ", SOCKET", formatSeconds(socket.ours),
