@@ -72,7 +72,9 @@ TEST_F(GetWaveformThroughCom, ConfirmedDialogHandsTheHostTheScaledSignal) {
   EXPECT_DOUBLE_EQ(outcome.wTime, testing::LastSampleTime);
 }
 
-TEST_F(GetWaveformThroughCom, TheScriptPathLoadsNoQt) {
+// Libraries that only the Qt dialogs and the network search need stay out of a host that uses
+// neither.
+TEST_F(GetWaveformThroughCom, TheScriptPathLoadsNeitherQtNorTheNetworkSearch) {
   const test::SimulatorProcess simulator(testing::SimulatedInstrument);
   rememberAddress(simulator);
   EXPECT_EQ(fetchInFreshApartment("channel 1; points 600; ok").waveFormResult, 1);
@@ -81,6 +83,7 @@ TEST_F(GetWaveformThroughCom, TheScriptPathLoadsNoQt) {
   while (std::getline(maps, line)) {
     EXPECT_EQ(line.find("libQt6"), std::string::npos) << line;
     EXPECT_EQ(line.find("vlmWFRM_TRV3_qt"), std::string::npos) << line;
+    EXPECT_EQ(line.find("liblxi"), std::string::npos) << line;
   }
 }
 
