@@ -1,6 +1,7 @@
 // Block reads of one-byte points through our session, the C loop and pyvisa-py, over both
 // transports. Each read is timed from the moment the instrument has had time to prepare its
 // reply, so that the simulator's generation of the record does not hide the clients' differences.
+// The same blocks are then queried whole from a server that holds them ready.
 #include <algorithm>
 #include <chrono>
 #include <iostream>
@@ -11,6 +12,8 @@
 #include "c_loop_client.h"
 #include "child_process.h"
 #include "figures.h"
+#include "block_fixtures.h"
+#include "loopback_server.h"
 #include "platform/io/io_session.h"
 
 namespace trv3::bench {
@@ -43,6 +46,7 @@ CLoopClient vxi11Loop(const test::SimulatorProcess& simulator) {
 
 struct SizeTimes {
   Figures cLoop, ours, pyvisa;
+  std::vector<int32_t> codes;  // the block as our session read it
 };
 
 // The record of `points` one-byte points of channel 1, stopped, so that every query repeats it.
@@ -98,7 +102,37 @@ SizeTimes timeReads(const BenchContext& context, const Transport& transport, siz
 
   const auto pyvisa = runForJson(context.pyvisaPeer() + " " + quoted(transport.resource) + " block " +
                                  std::to_string(pyvisaRepetitions) + " " + std::to_string(settle.count()));
-  return {summarize(cSeconds), summarize(oursSeconds), summarize(pyvisa.get<std::vector<double>>())};
+  return {summarize(cSeconds), summarize(oursSeconds), summarize(pyvisa.get<std::vector<double>>()),
+          std::move(codes.values)};
+}
+
+// The whole exchange (command and block) against a server that holds the same block ready, as
+// io_bench measures it: here the sending side sets the pace, and the ratio shows what our reading
+// adds to an exchange.
+std::pair<Figures, Figures> timeReadyExchanges(const std::vector<int32_t>& codes, int repetitions) {
+  std::string bytes(codes.begin(), codes.end());
+  const std::string reply = io::testing::definiteBlock(bytes) + "\n";
+  io::testing::LoopbackServer server([&reply](io::testing::ServerConnection& connection) {
+    while (const auto command = connection.readCommand())
+      if (*command == "waveform:data?") connection.send(reply);
+  });
+  CLoopClient cLoop = CLoopClient::overSocket("127.0.0.1", server.port());
+  const io::IoSessionRef session = io::IoResourceManager().Open(server.socketAddress(), std::chrono::seconds(30));
+  std::vector<char> buffer(reply.size() + 64);
+  Codes target;
+  std::vector<double> cSeconds, oursSeconds;
+  for (int i = 0; i < repetitions; ++i) {
+    auto started = Clock::now();
+    cLoop.write("waveform:data?");
+    cLoop.read(buffer);
+    cSeconds.push_back(secondsSince(started));
+    started = Clock::now();
+    session->WriteCommand("waveform:data?");
+    session->ReadFormatted(target, "I1");
+    oursSeconds.push_back(secondsSince(started));
+  }
+  if (target.values != codes) throw std::runtime_error("our session read other codes than were sent");
+  return {summarize(cSeconds), summarize(oursSeconds)};
 }
 
 std::string sizeName(size_t points) {
@@ -126,6 +160,11 @@ void measureBlockReads(BenchContext& context) {
     context.table.addRatio("Block read " + size + ", SOCKET", formatSeconds(socket.ours),
                            "C loop " + formatSeconds(socket.cLoop), socket.cLoop.median / socket.ours.median,
                            "C loop / ours", large ? std::optional(0.8) : std::nullopt, std::nullopt);
+    const auto [cReady, oursReady] = timeReadyExchanges(socket.codes, repetitions);
+    context.table.addRatio("Block query " + size + ", SOCKET, from a server holding it ready",
+                           formatSeconds(oursReady), "C loop " + formatSeconds(cReady),
+                           cReady.median / oursReady.median, "C loop / ours",
+                           large ? std::optional(0.8) : std::nullopt, std::nullopt);
     context.table.addRatio("Block read " + size + ", SOCKET", formatSeconds(socket.ours),
                            "pyvisa-py " + formatSeconds(socket.pyvisa),
                            socket.pyvisa.median / socket.ours.median, "pyvisa-py / ours", std::nullopt,
