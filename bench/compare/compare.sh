@@ -10,4 +10,4 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 nice cmake --build "$build" -j2 --target compare_bench >/dev/null
-exec timeout 900 sh "$root/tests/netns-run.sh" "$build/bin/compare_bench" "$@"
+exec timeout 600 sh "$root/tests/netns-run.sh" "$build/bin/compare_bench" "$@"
