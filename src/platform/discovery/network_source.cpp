@@ -4,6 +4,7 @@
 #include <lxi.h>
 
 #include <algorithm>
+#include <iostream>
 #include <mutex>
 #include <vector>
 
@@ -43,7 +44,7 @@ int timeoutFor(const SearchLimits& limits, int share) {
 
 // liblxi and what it brings (mDNS, D-Bus, XML) cost a host more to load than the rest of the
 // add-in, and the network search is off unless the user turns it on: the library is loaded at the
-// first search. Without it the search finds nothing.
+// first search. Without it the search finds nothing, and says why once.
 struct Lxi {
   decltype(&lxi_init) init = nullptr;
   decltype(&lxi_discover) discover = nullptr;
@@ -56,6 +57,8 @@ const Lxi& lxi() {
       functions.init = reinterpret_cast<decltype(&lxi_init)>(dlsym(library, "lxi_init"));
       functions.discover = reinterpret_cast<decltype(&lxi_discover)>(dlsym(library, "lxi_discover"));
     }
+    if (!functions.init || !functions.discover)
+      std::cerr << "trv3: no network search: " << dlerror() << "\n";
     return functions;
   }();
   return loaded;
