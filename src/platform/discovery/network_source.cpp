@@ -57,8 +57,10 @@ const Lxi& lxi() {
       functions.init = reinterpret_cast<decltype(&lxi_init)>(dlsym(library, "lxi_init"));
       functions.discover = reinterpret_cast<decltype(&lxi_discover)>(dlsym(library, "lxi_discover"));
     }
-    if (!functions.init || !functions.discover)
-      std::cerr << "trv3: no network search: " << dlerror() << "\n";
+    if (!functions.init || !functions.discover) {
+      const char* why = dlerror();
+      std::cerr << "trv3: no network search: " << (why ? why : "liblxi lacks its entry points") << "\n";
+    }
     return functions;
   }();
   return loaded;
