@@ -1,18 +1,23 @@
 #!/usr/bin/python3
 """The same exchange as one getWaveform, from pyvisa-py: the peer of a whole trv3-host fetch.
 
-Usage: pyvisa_fetch.py RESOURCE [POINTS]
+Usage: pyvisa_fetch.py RESOURCE [POINTS] [--seconds]
 Sends the identification, the transfer commands, reads the preamble and the byte block, and scales
-the codes as the add-in does, so that a whole-process timing compares like with like.
+the codes as the add-in does, so that a whole-process timing compares like with like. Prints the
+number of samples, or with --seconds the time from opening the resource manager to the scaled
+samples, for comparison with an in-process fetch.
 """
 import sys
+import time
 
 import pyvisa
 
 
 def main() -> int:
     resource = sys.argv[1]
-    points = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
+    arguments = [argument for argument in sys.argv[2:] if argument != "--seconds"]
+    points = int(arguments[0]) if arguments else 1000
+    started = time.perf_counter()
     instrument = pyvisa.ResourceManager("@py").open_resource(resource)
     instrument.read_termination = "\n"
     instrument.write_termination = "\n"
@@ -25,8 +30,8 @@ def main() -> int:
     zero = round(preamble[9])
     scale = (256 / 200) * (32767 / 127)
     samples = [2 * zero - max(-32768, min(32767, round((code - zero) * scale))) for code in codes]
-    print(len(samples))
     instrument.close()
+    print(time.perf_counter() - started if "--seconds" in sys.argv else len(samples))
     return 0
 
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,6 +70,21 @@ TEST_F(GetWaveformThroughCom, ConfirmedDialogHandsTheHostTheScaledSignal) {
     ASSERT_EQ(codes[i], testing::hostCode(testing::instrumentCode(i, 0.0))) << "sample " << i;
   }
   EXPECT_DOUBLE_EQ(outcome.wTime, testing::LastSampleTime);
+}
+
+// Libraries that only the Qt dialogs and the network search need stay out of a host that uses
+// neither.
+TEST_F(GetWaveformThroughCom, TheScriptPathLoadsNeitherQtNorTheNetworkSearch) {
+  const test::SimulatorProcess simulator(testing::SimulatedInstrument);
+  rememberAddress(simulator);
+  EXPECT_EQ(fetchInFreshApartment("channel 1; points 600; ok").waveFormResult, 1);
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    EXPECT_EQ(line.find("libQt6"), std::string::npos) << line;
+    EXPECT_EQ(line.find("vlmWFRM_TRV3_qt"), std::string::npos) << line;
+    EXPECT_EQ(line.find("liblxi"), std::string::npos) << line;
+  }
 }
 
 TEST_F(GetWaveformThroughCom, AbsurdPointCountIsAFailedFetchNotAFailedCall) {

@@ -34,10 +34,3 @@ TEST(HostApplication, ThreadsOtherThanTheApplicationsAreRefused) {
 
 }  // namespace
 }  // namespace trv3
-
-int main(int argc, char** argv) {
-  // The host's own application, made before the add-in is first used.
-  QApplication host(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

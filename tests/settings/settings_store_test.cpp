@@ -1,6 +1,7 @@
 #include "platform/settings/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -103,6 +104,23 @@ TEST(SettingsStore, ReadingCreatesNothing) {
   TempConfigHome home;
   EXPECT_EQ(GetSetting(App, Section, "Addr", "none"), "none");
   EXPECT_FALSE(std::filesystem::exists(home.storeFile().parent_path()));
+}
+
+TEST(SettingsStore, SavingTheStoredValueAgainLeavesTheFileAloneAndAChangeReplacesIt) {
+  TempConfigHome home;
+  SaveSetting(App, Section, "Chan", "1");
+  const auto inodeOf = [&] {
+    struct stat status{};
+    ::stat(home.storeFile().c_str(), &status);
+    return status.st_ino;
+  };
+  const auto first = inodeOf();
+  SaveSetting(App, Section, "Chan", "1");
+  DeleteSetting(App, Section, "Addr");
+  EXPECT_EQ(inodeOf(), first);
+  SaveSetting(App, Section, "Chan", "2");
+  EXPECT_NE(inodeOf(), first);
+  EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
 }
 
 TEST(SettingsStore, AnUnwritableStoreRaisesPathFileAccessError) {

@@ -1,8 +1,10 @@
 #include "platform/discovery/network_source.h"
 
+#include <dlfcn.h>
 #include <lxi.h>
 
 #include <algorithm>
+#include <iostream>
 #include <mutex>
 #include <vector>
 
@@ -40,6 +42,30 @@ int timeoutFor(const SearchLimits& limits, int share) {
   return static_cast<int>(limits.remaining().count() / share);
 }
 
+// liblxi and what it brings (mDNS, D-Bus, XML) cost a host more to load than the rest of the
+// add-in, and the network search is off unless the user turns it on: the library is loaded at the
+// first search. Without it the search finds nothing, and says why once.
+struct Lxi {
+  decltype(&lxi_init) init = nullptr;
+  decltype(&lxi_discover) discover = nullptr;
+};
+
+const Lxi& lxi() {
+  static const Lxi loaded = [] {
+    Lxi functions;
+    if (void* library = dlopen("liblxi.so.1", RTLD_NOW | RTLD_LOCAL)) {
+      functions.init = reinterpret_cast<decltype(&lxi_init)>(dlsym(library, "lxi_init"));
+      functions.discover = reinterpret_cast<decltype(&lxi_discover)>(dlsym(library, "lxi_discover"));
+    }
+    if (!functions.init || !functions.discover) {
+      const char* why = dlerror();
+      std::cerr << "trv3: no network search: " << (why ? why : "liblxi lacks its entry points") << "\n";
+    }
+    return functions;
+  }();
+  return loaded;
+}
+
 }  // namespace
 
 std::optional<std::string> addressForService(const std::string& host, const std::string& service,
@@ -51,15 +77,15 @@ std::optional<std::string> addressForService(const std::string& host, const std:
 
 void NetworkSource::discover(const SearchLimits& limits, const ReportFinding& report) {
   Collected found;
-  {
+  if (lxi().init && lxi().discover) {
     std::lock_guard lock(lxiMutex);
     collecting = &found;
     lxi_info_t info{onBroadcast, onDevice, onService};
     // The two searches share the first half of the time; the probes of the mDNS services get
     // the rest.
-    lxi_init();
-    if (!limits.expired()) lxi_discover(&info, timeoutFor(limits, 4), DISCOVER_VXI11);
-    if (!limits.expired()) lxi_discover(&info, timeoutFor(limits, 3), DISCOVER_MDNS);
+    lxi().init();
+    if (!limits.expired()) lxi().discover(&info, timeoutFor(limits, 4), DISCOVER_VXI11);
+    if (!limits.expired()) lxi().discover(&info, timeoutFor(limits, 3), DISCOVER_MDNS);
     collecting = nullptr;
   }
   for (Finding& device : found.devices) report(std::move(device));

@@ -140,8 +140,13 @@ void updateStore(const std::function<void(nlohmann::json& root)>& change) {
   const std::filesystem::path path = storePath();
   StoreLock lock(path);
   nlohmann::json root;
-  if (load(path, root) == FileState::Unparsable) setAside(path);
+  const FileState state = load(path, root);
+  if (state == FileState::Unparsable) setAside(path);
+  const nlohmann::json before = root;
   change(root);
+  // Each replacement waits for the disk twice; a host that releases the add-in saves the same
+  // remembered values time after time.
+  if (state == FileState::Parsed && root == before) return;
   replaceAtomically(path, root);
 }
 

@@ -196,7 +196,11 @@ void ScriptUserInterface::showMessage(const std::string& text, const std::string
   notices_ << "message: " << withVisibleLineBreaks(text) << '\n';
 }
 
-std::string ScriptUserInterface::resolveFontFamily(const std::string& name) { return fontconfigFamily(name); }
+std::string ScriptUserInterface::resolveFontFamily(const std::string& name) {
+  auto found = fontFamilies_.find(name);
+  if (found == fontFamilies_.end()) found = fontFamilies_.emplace(name, fontconfigFamily(name)).first;
+  return found->second;
+}
 
 void ScriptUserInterface::showMousePointer(const Form&, int16_t pointer) { mousePointers_.push_back(pointer); }
 

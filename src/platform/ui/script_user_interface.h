@@ -32,6 +32,7 @@
 #include <deque>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +83,9 @@ class ScriptUserInterface : public UserInterface {
   int depth_ = 0;
   std::vector<Message> messages_;
   std::vector<int16_t> mousePointers_;
+  // Each name is matched once: a dialog asks for the same font for every one of its controls, and a
+  // fontconfig match costs more than the rest of a fetch's work.
+  std::map<std::string, std::string> fontFamilies_;
 };
 
 }  // namespace trv3::ui

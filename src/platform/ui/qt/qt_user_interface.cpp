@@ -55,11 +55,9 @@ void QtUserInterface::showMousePointer(const Form& form, int16_t pointer) {
     if (&window->form() == &form) window->showMousePointer(pointer);
 }
 
-void registerQtUserInterface() {
-  registerUserInterface("qt", []() -> std::unique_ptr<UserInterface> {
-    if (!displayAvailable()) return nullptr;
-    return std::make_unique<QtUserInterface>();
-  });
+std::unique_ptr<UserInterface> createQtUserInterface() {
+  if (!displayAvailable()) return nullptr;
+  return std::make_unique<QtUserInterface>();
 }
 
 }  // namespace trv3::ui::qt

@@ -3,6 +3,7 @@
 // host that runs a Qt application of its own and in one that does not (see widget_application.h).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/ui/user_interface.h"
@@ -23,7 +24,7 @@ class QtUserInterface : public UserInterface {
   std::vector<FormDialog*> displays_;
 };
 
-// Makes the backend available under the name "qt".
-void registerQtUserInterface();
+// The backend, or nullptr when Qt cannot open windows in this process.
+std::unique_ptr<UserInterface> createQtUserInterface();
 
 }  // namespace trv3::ui::qt
