@@ -6,6 +6,7 @@
 #include "platform/com/automation.h"
 #include "platform/com/dispatch_arguments.h"
 #include "platform/com/error_info.h"
+#include "platform/com/guid.h"
 #include "platform/com/utf.h"
 #include "platform/runtime/conversions.h"
 
@@ -93,7 +94,7 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
         return readProperty<BSTR>(params, result, [&](BSTR* out) { return v.get_ComponentID(self, out); });
       break;
     case DISPID_CWAVEFORM_COUNTRYCODE:
-      if (isPut(flags)) {
+      if (flags & DISPATCH_PROPERTYPUT) {  // a number: no set form
         DispatchArguments arguments(params, 1, true);
         check(v.let_countryCode(self, arguments.int32Value(0)));
         return;
@@ -162,9 +163,10 @@ HRESULT waveFormGetIDsOfNames(_CWaveForm*, const IID*, OLECHAR** names, uint32_t
   return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID*, LCID, uint16_t flags,
+HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID* iid, LCID, uint16_t flags,
                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                        uint32_t* argumentError) {
+  if (iid != nullptr && !(*iid == GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;  // reserved: IID_NULL
   if (result != nullptr) VariantInit(result);
   com::clearErrorInfo();
   try {

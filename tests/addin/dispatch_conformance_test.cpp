@@ -129,9 +129,57 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
   });
 }
 
+// How a call is framed rather than what it carries: flags, the reserved interface id, the put's
+// named argument and the argument count, against the status the automation run-time gives.
+TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    const IID otherIid = IID_IDispatch;
+    enum class Named { None, PutName, OtherName, CountWithoutNames };
+    struct Case {
+      const char* call;
+      DISPID member;
+      uint16_t flags;
+      const IID* iid;
+      Named named;
+      uint32_t count;
+      HRESULT status;
+    };
+    const Case cases[] = {
+        {"put named DISPID_PROPERTYPUT", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::PutName, 1, S_OK},
+        {"put with no named argument", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::None, 1, DISP_E_PARAMNOTFOUND},
+        {"put named otherwise", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::OtherName, 1, DISP_E_PARAMNOTFOUND},
+        {"put counting names it lacks", DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::CountWithoutNames, 1, DISP_E_PARAMNOTFOUND},
+        {"set of a number", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUTREF, &GUID_NULL, Named::PutName, 1, DISP_E_MEMBERNOTFOUND},
+        {"set of module", DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUTREF, &GUID_NULL, Named::PutName, 1, S_OK},
+        {"put of a read-only property", DISPID_CWAVEFORM_WAVEFORMRESULT, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::PutName, 1, DISP_E_MEMBERNOTFOUND},
+        {"get as scripts ask", DISPID_CWAVEFORM_CTYPE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 0, S_OK},
+        {"get with an argument", DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 1, DISP_E_BADPARAMCOUNT},
+        {"method with one argument short", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::None, 1, DISP_E_BADPARAMCOUNT},
+        {"method as scripts call it", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, S_OK},
+        {"method read as a property", DISPID_CWAVEFORM_EXECUTE, DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, DISP_E_MEMBERNOTFOUND},
+        {"unknown member", 0x12345, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 0, DISP_E_MEMBERNOTFOUND},
+        {"interface id not IID_NULL", DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, &otherIid, Named::None, 0, DISP_E_UNKNOWNINTERFACE},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.call);
+      std::vector<VARIANT> arguments(c.count, scalar(VT_I4, int32_t{1}));
+      DISPID name = c.named == Named::OtherName ? 0 : DISPID_PROPERTYPUT;
+      DISPPARAMS params{arguments.data(),
+                        c.named == Named::PutName || c.named == Named::OtherName ? &name : nullptr,
+                        c.count, c.named == Named::None ? 0u : 1u};
+      com::Variant result;
+      EXPECT_EQ(object->lpVtbl->Invoke(object.get(), c.member, c.iid, 0, c.flags, &params, &result.raw(),
+                                       nullptr, nullptr),
+                c.status);
+    }
+  });
+}
+
 // The host's variables behind getWaveform's two arguments, in the forms a host may pass them.
-enum class WformForm { VariantRef, Int32ArrayRef, Int32ArrayRefHoldingOld, DoubleArrayRef, Int32Ref };
-enum class WTimeForm { DoubleRef, VariantRef, Int32Ref, SingleRef, VariantRefHoldingText };
+// "Via Variant": a reference to a Variant that itself refers to the typed variable.
+enum class WformForm { VariantRef, Int32ArrayRef, Int32ArrayRefHoldingOld, Int32ArrayRefViaVariant, DoubleArrayRef, Int32Ref };
+enum class WTimeForm { DoubleRef, DoubleRefViaVariant, VariantRef, Int32Ref, SingleRef, VariantRefHoldingText };
 
 struct HostVariables {
   VARIANT wformVariant{};
@@ -140,8 +188,10 @@ struct HostVariables {
   float single = -1.0f;
   double wTime = -1.0;
   VARIANT wTimeVariant{};
+  VARIANT referenceHolder{};  // the Variant between the argument and the typed variable
 
   ~HostVariables() {
+    VariantClear(&referenceHolder);
     VariantClear(&wformVariant);
     SafeArrayDestroy(wformArray);
     VariantClear(&wTimeVariant);
@@ -156,6 +206,10 @@ struct HostVariables {
         reference.vt = VT_BYREF | VT_ARRAY | VT_I4;
         reference.pparray = &wformArray;
         return reference;
+      case WformForm::Int32ArrayRefViaVariant:
+        referenceHolder.vt = VT_BYREF | VT_ARRAY | VT_I4;
+        referenceHolder.pparray = &wformArray;
+        return referenceTo(referenceHolder);
       case WformForm::DoubleArrayRef:
         wformArray = SafeArrayCreateVector(VT_R8, 0, 3);
         reference.vt = VT_BYREF | VT_ARRAY | VT_R8;
@@ -170,6 +224,9 @@ struct HostVariables {
     VARIANT reference{};
     switch (form) {
       case WTimeForm::DoubleRef: return referenceTo(wTime);
+      case WTimeForm::DoubleRefViaVariant:
+        referenceHolder = referenceTo(wTime);
+        return referenceTo(referenceHolder);
       case WTimeForm::VariantRefHoldingText: wTimeVariant = com::Variant("abc").detach(); [[fallthrough]];
       case WTimeForm::VariantRef: return referenceTo(wTimeVariant);
       case WTimeForm::Int32Ref: return referenceTo(integer);
@@ -204,6 +261,8 @@ TEST_F(Conformance, GetWaveformWritesThroughOrRefusesBeforeAnyDialogOrTraffic) {
       {"Variant, double", WformForm::VariantRef, WTimeForm::DoubleRef, S_OK, 0},
       {"int32 array, Variant", WformForm::Int32ArrayRef, WTimeForm::VariantRef, S_OK, 0},
       {"int32 array replaced, double", WformForm::Int32ArrayRefHoldingOld, WTimeForm::DoubleRef, S_OK, 0},
+      {"int32 array via Variant, double", WformForm::Int32ArrayRefViaVariant, WTimeForm::DoubleRef, S_OK, 0},
+      {"Variant, double via Variant", WformForm::VariantRef, WTimeForm::DoubleRefViaVariant, S_OK, 0},
       {"double array", WformForm::DoubleArrayRef, WTimeForm::DoubleRef, DISP_E_TYPEMISMATCH, 1},
       {"int32 for wform", WformForm::Int32Ref, WTimeForm::DoubleRef, DISP_E_TYPEMISMATCH, 1},
       {"int32 for wTime", WformForm::VariantRef, WTimeForm::Int32Ref, DISP_E_TYPEMISMATCH, 0},

@@ -39,6 +39,9 @@ TEST(DispatchArguments, CountAndNamedArgumentsAreChecked) {
     return S_OK;
   };
   EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 2); }), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1, true); }), DISP_E_PARAMNOTFOUND);
+  params.cNamedArgs = 1;  // a count without the names
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1, true); }), DISP_E_PARAMNOTFOUND);
   DISPID putName = DISPID_PROPERTYPUT;
   params.rgdispidNamedArgs = &putName;
   params.cNamedArgs = 1;

@@ -20,14 +20,27 @@ auto converted(uint32_t index, Convert&& convert) -> decltype(convert()) {
 
 DispatchFailure mismatch(uint32_t index) { return DispatchFailure{DISP_E_TYPEMISMATCH, index}; }
 
+// A referenced Variant that itself holds a reference stands for the variable referred to last:
+// that is the caller's variable to write.
+VARIANT& referredVariable(VARIANT& argument) {
+  const bool referencesReference = argument.vt == (VT_BYREF | VT_VARIANT) &&
+                                   argument.pvarVal != nullptr && (argument.pvarVal->vt & VT_BYREF);
+  return referencesReference ? *argument.pvarVal : argument;
+}
+
 }  // namespace
 
 DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut)
     : arguments_(params ? params->rgvarg : nullptr), count_(params ? params->cArgs : 0) {
   const uint32_t named = params ? params->cNamedArgs : 0;
-  if (named > 0 && !(propertyPut && named == 1 &&
-                     params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT))
+  // A put's new value must be named DISPID_PROPERTYPUT, as the automation run-time requires.
+  if (propertyPut) {
+    if (named != 1 || params->rgdispidNamedArgs == nullptr ||
+        params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+      throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+  } else if (named > 0) {
     throw DispatchFailure{DISP_E_NONAMEDARGS};
+  }
   if (count_ != expected) throw DispatchFailure{DISP_E_BADPARAMCOUNT};
   if (count_ > 0 && arguments_ == nullptr) throw DispatchFailure{E_INVALIDARG};
 }
@@ -49,7 +62,7 @@ double DispatchArguments::doubleValue(uint32_t position) const {
 }
 
 DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t position) {
-  VARIANT& argument = arguments.at(position);
+  VARIANT& argument = referredVariable(arguments.at(position));
   const bool reference = argument.vt & VT_BYREF;
   if (reference && argument.pdblVal == nullptr) throw mismatch(arguments.indexOf(position));
   if (argument.vt == (VT_BYREF | VT_R8)) {
@@ -60,7 +73,7 @@ DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t po
     variant_ = argument.pvarVal;
   else if (reference)
     throw mismatch(arguments.indexOf(position));
-  local_ = arguments.doubleValue(position);
+  local_ = converted(arguments.indexOf(position), [&] { return Variant::valueOf(argument).toDouble(); });
 }
 
 void DoubleReference::writeBack() {
@@ -72,7 +85,7 @@ void DoubleReference::writeBack() {
 
 VariantReference::VariantReference(const DispatchArguments& arguments, uint32_t position,
                                    VARTYPE arrayElements) {
-  VARIANT& argument = arguments.at(position);
+  VARIANT& argument = referredVariable(arguments.at(position));
   if ((argument.vt & VT_BYREF) == 0) {
     local_ = arguments.value(position);
   } else if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal != nullptr) {

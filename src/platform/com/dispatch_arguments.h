@@ -19,8 +19,8 @@ struct DispatchFailure {
 
 class DispatchArguments {
  public:
-  // Raises DispatchFailure unless exactly `expected` positional arguments came; for property puts
-  // the one named argument DISPID_PROPERTYPUT is allowed.
+  // Raises DispatchFailure unless exactly `expected` arguments came, none named, except that a
+  // property put's one argument must be named DISPID_PROPERTYPUT (else DISP_E_PARAMNOTFOUND).
   DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut = false);
 
   VARIANT& at(uint32_t position) const;
