@@ -66,6 +66,9 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
     referencedDecimal.Lo64 = 465;
     referencedDecimal.scale = 1;  // 46.5 halves to 46
     const com::Variant number("49"), spacedNumber(" 4.5E1 "), word("abc");
+    VARIANT numberBeforeNul{};  // "47", NUL, "x": parsing ends at the NUL
+    numberBeforeNul.vt = VT_BSTR;
+    numberBeforeNul.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(u"47\0x"), 4);
     const com::Variant array(com::Int32SafeArray(2));
     VARIANT refToUnsigned = referenceTo(referencedUnsigned);
     VARIANT refToDecimal{};
@@ -106,6 +109,7 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
         {"BSTR number", number.raw(), S_OK, 49},
         {"BSTR number with blanks and exponent", spacedNumber.raw(), S_OK, 45},
         {"BSTR word", word.raw(), DISP_E_TYPEMISMATCH, 0},
+        {"BSTR number, embedded NUL", numberBeforeNul, S_OK, 47},
         {"NULL", scalar(VT_NULL, 0), DISP_E_TYPEMISMATCH, 0},
         {"ERROR", scalar(VT_ERROR, DISP_E_PARAMNOTFOUND), DISP_E_TYPEMISMATCH, 0},
         {"array", array.raw(), DISP_E_TYPEMISMATCH, 0},
@@ -126,6 +130,7 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
       object->lpVtbl->get_countryCode(object.get(), &stored);
       EXPECT_EQ(stored, c.status == S_OK ? c.stored : 1);
     }
+    VariantClear(&numberBeforeNul);
   });
 }
 
