@@ -140,7 +140,7 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
   inFreshApartment([] {
     Held<_CWaveForm> object = create();
     const IID otherIid = IID_IDispatch;
-    enum class Named { None, PutName, OtherName, CountWithoutNames };
+    enum class Named { None, PutName, OtherName, CountWithoutNames, BothByPosition, OneTwice };
     struct Case {
       const char* call;
       DISPID member;
@@ -163,20 +163,57 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
         {"method with one argument short", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::None, 1, DISP_E_BADPARAMCOUNT},
         {"method as scripts call it", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, S_OK},
         {"method read as a property", DISPID_CWAVEFORM_EXECUTE, DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, DISP_E_MEMBERNOTFOUND},
+        {"method with named arguments", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::BothByPosition, 2, S_OK},
+        {"method naming one parameter twice", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::OneTwice, 2, DISP_E_PARAMNOTFOUND},
         {"unknown member", 0x12345, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 0, DISP_E_MEMBERNOTFOUND},
         {"interface id not IID_NULL", DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, &otherIid, Named::None, 0, DISP_E_UNKNOWNINTERFACE},
     };
     for (const Case& c : cases) {
       SCOPED_TRACE(c.call);
       std::vector<VARIANT> arguments(c.count, scalar(VT_I4, int32_t{1}));
-      DISPID name = c.named == Named::OtherName ? 0 : DISPID_PROPERTYPUT;
-      DISPPARAMS params{arguments.data(),
-                        c.named == Named::PutName || c.named == Named::OtherName ? &name : nullptr,
-                        c.count, c.named == Named::None ? 0u : 1u};
+      std::vector<DISPID> names;
+      switch (c.named) {
+        case Named::PutName: names = {DISPID_PROPERTYPUT}; break;
+        case Named::OtherName: names = {0}; break;
+        case Named::BothByPosition: names = {1, 0}; break;
+        case Named::OneTwice: names = {1, 1}; break;
+        default: break;
+      }
+      const uint32_t named = c.named == Named::CountWithoutNames ? 1u : static_cast<uint32_t>(names.size());
+      DISPPARAMS params{arguments.data(), names.empty() ? nullptr : names.data(), c.count, named};
       com::Variant result;
       EXPECT_EQ(object->lpVtbl->Invoke(object.get(), c.member, c.iid, 0, c.flags, &params, &result.raw(),
                                        nullptr, nullptr),
                 c.status);
+    }
+  });
+}
+
+// Member names and, after a method's name, its parameters' names, which are their positions.
+TEST_F(Conformance, NamesResolveIgnoringCaseParametersIncluded) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    struct Case {
+      std::vector<std::u16string> names;
+      HRESULT status;
+      std::vector<DISPID> ids;
+    };
+    const Case cases[] = {
+        {{u"GETWAVEFORM", u"wtime", u"WForm"}, S_OK, {DISPID_CWAVEFORM_GETWAVEFORM, 1, 0}},
+        {{u"execute", u"DATA"}, S_OK, {DISPID_CWAVEFORM_EXECUTE, 1}},
+        {{u"getWaveform", u"wTime", u"x"}, DISP_E_UNKNOWNNAME, {DISPID_CWAVEFORM_GETWAVEFORM, 1, DISPID_UNKNOWN}},
+        {{u"countryCode", u"value"}, DISP_E_UNKNOWNNAME, {DISPID_CWAVEFORM_COUNTRYCODE, DISPID_UNKNOWN}},
+        {{u"nothing", u"wform"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN, DISPID_UNKNOWN}},
+    };
+    for (Case c : cases) {
+      SCOPED_TRACE(c.names.size());
+      std::vector<OLECHAR*> names;
+      for (std::u16string& name : c.names) names.push_back(reinterpret_cast<OLECHAR*>(name.data()));
+      std::vector<DISPID> ids(names.size(), 12345);
+      EXPECT_EQ(object->lpVtbl->GetIDsOfNames(object.get(), &GUID_NULL, names.data(),
+                                              static_cast<uint32_t>(names.size()), 0, ids.data()),
+                c.status);
+      EXPECT_EQ(ids, c.ids);
     }
   });
 }

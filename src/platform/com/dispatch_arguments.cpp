@@ -1,5 +1,6 @@
 #include "platform/com/dispatch_arguments.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/com/automation.h"
@@ -31,18 +32,30 @@ VARIANT& referredVariable(VARIANT& argument) {
 }  // namespace
 
 DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut)
-    : arguments_(params ? params->rgvarg : nullptr), count_(params ? params->cArgs : 0) {
+    : arguments_(params ? params->rgvarg : nullptr) {
+  const uint32_t count = params ? params->cArgs : 0;
   const uint32_t named = params ? params->cNamedArgs : 0;
+  const DISPID* names = named > 0 ? params->rgdispidNamedArgs : nullptr;
   // A put's new value must be named DISPID_PROPERTYPUT, as the automation run-time requires.
-  if (propertyPut) {
-    if (named != 1 || params->rgdispidNamedArgs == nullptr ||
-        params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
-      throw DispatchFailure{DISP_E_PARAMNOTFOUND};
-  } else if (named > 0) {
-    throw DispatchFailure{DISP_E_NONAMEDARGS};
+  if (propertyPut && (named != 1 || names == nullptr || names[0] != DISPID_PROPERTYPUT))
+    throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+  if (count != expected) throw DispatchFailure{DISP_E_BADPARAMCOUNT};
+  if ((count > 0 && arguments_ == nullptr) || named > count || (named > 0 && names == nullptr))
+    throw DispatchFailure{E_INVALIDARG};
+  // rgvarg holds the named arguments first, in the order of their names, then the positional
+  // ones last to first; a parameter's name is its position.
+  const uint32_t positional = count - named;
+  index_.resize(count);
+  for (uint32_t position = 0; position < count; ++position) {
+    if (position < positional) {
+      index_[position] = count - 1 - position;
+      continue;
+    }
+    const DISPID wanted = propertyPut ? DISPID_PROPERTYPUT : static_cast<DISPID>(position);
+    const DISPID* found = std::find(names, names + named, wanted);
+    if (found == names + named) throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+    index_[position] = static_cast<uint32_t>(found - names);
   }
-  if (count_ != expected) throw DispatchFailure{DISP_E_BADPARAMCOUNT};
-  if (count_ > 0 && arguments_ == nullptr) throw DispatchFailure{E_INVALIDARG};
 }
 
 VARIANT& DispatchArguments::at(uint32_t position) const { return arguments_[indexOf(position)]; }
