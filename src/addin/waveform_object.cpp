@@ -16,7 +16,6 @@ namespace {
 
 struct WaveFormObject {
   WaveFormObject();
-  ~WaveFormObject() { com::unlockModule(); }
 
   _CWaveForm face;  // first: the object's identity
   IThreadErrorInfo errorFace;
@@ -52,7 +51,10 @@ uint32_t addRef(_CWaveForm* self) { return ++objectOf(self)->references; }
 
 uint32_t release(_CWaveForm* self) {
   const uint32_t left = --objectOf(self)->references;
-  if (left == 0) delete objectOf(self);  // termination runs here
+  if (left == 0) {
+    delete objectOf(self);  // termination runs here
+    com::unlockModule();    // only now: termination may still release the host's objects
+  }
   return left;
 }
 
