@@ -145,6 +145,15 @@ TEST_F(Activation, EveryInterfaceOfAnObjectSharesOneIdentity) {
     EXPECT_EQ(backToUnknown, unknown);
     for (void* reference : {unknown, dispatch, backToUnknown}) static_cast<IUnknown*>(reference)->lpVtbl->Release(static_cast<IUnknown*>(reference));
     errorFace->lpVtbl->Release(errorFace);
+    void* support = nullptr;
+    ASSERT_EQ(object->lpVtbl->QueryInterface(object.get(), &IID_ISupportErrorInfo, &support), S_OK);
+    auto* supportFace = static_cast<ISupportErrorInfo*>(support);
+    EXPECT_EQ(supportFace->lpVtbl->InterfaceSupportsErrorInfo(supportFace, &IID__CWaveForm), S_OK);
+    EXPECT_EQ(supportFace->lpVtbl->InterfaceSupportsErrorInfo(supportFace, &IID_IClassFactory), S_FALSE);
+    ASSERT_EQ(supportFace->lpVtbl->QueryInterface(supportFace, &IID_IUnknown, &backToUnknown), S_OK);
+    EXPECT_EQ(backToUnknown, unknown);
+    static_cast<IUnknown*>(backToUnknown)->lpVtbl->Release(static_cast<IUnknown*>(backToUnknown));
+    EXPECT_EQ(supportFace->lpVtbl->Release(supportFace), 1u);
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(object->lpVtbl->QueryInterface(object.get(), &IID_IClassFactory, &none), E_NOINTERFACE);
     EXPECT_EQ(none, nullptr);
