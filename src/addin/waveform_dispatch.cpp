@@ -1,11 +1,14 @@
 #include "addin/waveform_dispatch.h"
 
+#include <array>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "platform/com/automation.h"
 #include "platform/com/dispatch_arguments.h"
 #include "platform/com/error_info.h"
+#include "platform/com/guid.h"
 #include "platform/com/utf.h"
 #include "platform/runtime/conversions.h"
 
@@ -15,20 +18,26 @@ namespace {
 using com::DispatchArguments;
 using com::DispatchFailure;
 
+// A method's parameters in order: a parameter's dispatch id is its position.
 struct MemberName {
   const char* name;
   DISPID id;
+  std::array<const char*, 2> parameters;
 };
 
 constexpr MemberName memberNames[] = {
-    {"module", DISPID_CWAVEFORM_MODULE},
-    {"getWaveform", DISPID_CWAVEFORM_GETWAVEFORM},
-    {"ComponentID", DISPID_CWAVEFORM_COMPONENTID},
-    {"countryCode", DISPID_CWAVEFORM_COUNTRYCODE},
-    {"WaveFormResult", DISPID_CWAVEFORM_WAVEFORMRESULT},
-    {"CType", DISPID_CWAVEFORM_CTYPE},
-    {"Execute", DISPID_CWAVEFORM_EXECUTE},
+    {"module", DISPID_CWAVEFORM_MODULE, {}},
+    {"getWaveform", DISPID_CWAVEFORM_GETWAVEFORM, {"wform", "wTime"}},
+    {"ComponentID", DISPID_CWAVEFORM_COMPONENTID, {}},
+    {"countryCode", DISPID_CWAVEFORM_COUNTRYCODE, {}},
+    {"WaveFormResult", DISPID_CWAVEFORM_WAVEFORMRESULT, {}},
+    {"CType", DISPID_CWAVEFORM_CTYPE, {}},
+    {"Execute", DISPID_CWAVEFORM_EXECUTE, {"Action", "data"}},
 };
+
+std::string lowerName(const OLECHAR* name) {
+  return toLowerAscii(com::utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name))));
+}
 
 bool isGet(uint16_t flags) { return flags & DISPATCH_PROPERTYGET; }
 bool isMethod(uint16_t flags) { return flags & DISPATCH_METHOD; }
@@ -93,7 +102,7 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
         return readProperty<BSTR>(params, result, [&](BSTR* out) { return v.get_ComponentID(self, out); });
       break;
     case DISPID_CWAVEFORM_COUNTRYCODE:
-      if (isPut(flags)) {
+      if (flags & DISPATCH_PROPERTYPUT) {  // a number: no set form
         DispatchArguments arguments(params, 1, true);
         check(v.let_countryCode(self, arguments.int32Value(0)));
         return;
@@ -151,20 +160,31 @@ HRESULT waveFormGetIDsOfNames(_CWaveForm*, const IID*, OLECHAR** names, uint32_t
   if (names[0] == nullptr) return E_INVALIDARG;
   for (uint32_t i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   try {
-    const std::string wanted = toLowerAscii(
-        com::utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(names[0]))));
+    // The first name is the member's, the others its parameters'.
+    const std::string wanted = lowerName(names[0]);
+    const MemberName* found = nullptr;
     for (const MemberName& member : memberNames)
-      if (toLowerAscii(member.name) == wanted) ids[0] = member.id;
+      if (toLowerAscii(member.name) == wanted) found = &member;
+    if (found == nullptr) return DISP_E_UNKNOWNNAME;
+    ids[0] = found->id;
+    bool allKnown = true;
+    for (uint32_t i = 1; i < count; ++i) {
+      const std::string parameter = names[i] ? lowerName(names[i]) : std::string();
+      for (DISPID position = 0; position < static_cast<DISPID>(found->parameters.size()); ++position)
+        if (found->parameters[position] && toLowerAscii(found->parameters[position]) == parameter)
+          ids[i] = position;
+      allKnown = allKnown && ids[i] != DISPID_UNKNOWN;
+    }
+    return allKnown ? S_OK : DISP_E_UNKNOWNNAME;
   } catch (...) {
-    return E_OUTOFMEMORY;  // copying the name is all that can fail
+    return E_OUTOFMEMORY;  // copying a name is all that can fail
   }
-  // Arguments are passed by position only, so parameter names are not known.
-  return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID*, LCID, uint16_t flags,
+HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID* iid, LCID, uint16_t flags,
                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                        uint32_t* argumentError) {
+  if (iid != nullptr && !(*iid == GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;  // reserved: IID_NULL
   if (result != nullptr) VariantInit(result);
   com::clearErrorInfo();
   try {

@@ -16,10 +16,10 @@ namespace {
 
 struct WaveFormObject {
   WaveFormObject();
-  ~WaveFormObject() { com::unlockModule(); }
 
   _CWaveForm face;  // first: the object's identity
   IThreadErrorInfo errorFace;
+  ISupportErrorInfo supportFace;
   std::atomic<uint32_t> references{1};
   CWaveForm instance;  // constructed last, so its initialisation sees a complete object
 };
@@ -29,6 +29,11 @@ WaveFormObject* objectOf(_CWaveForm* face) { return reinterpret_cast<WaveFormObj
 WaveFormObject* objectOf(IThreadErrorInfo* face) {
   return reinterpret_cast<WaveFormObject*>(reinterpret_cast<char*>(face) -
                                            offsetof(WaveFormObject, errorFace));
+}
+
+WaveFormObject* objectOf(ISupportErrorInfo* face) {
+  return reinterpret_cast<WaveFormObject*>(reinterpret_cast<char*>(face) -
+                                           offsetof(WaveFormObject, supportFace));
 }
 
 CWaveForm& instanceOf(_CWaveForm* face) { return objectOf(face)->instance; }
@@ -42,6 +47,8 @@ HRESULT queryInterface(_CWaveForm* self, const IID* iid, void** object) {
     *object = &o->face;
   else if (*iid == IID_IThreadErrorInfo)
     *object = &o->errorFace;
+  else if (*iid == IID_ISupportErrorInfo)
+    *object = &o->supportFace;
   else
     return E_NOINTERFACE;
   ++o->references;
@@ -52,7 +59,10 @@ uint32_t addRef(_CWaveForm* self) { return ++objectOf(self)->references; }
 
 uint32_t release(_CWaveForm* self) {
   const uint32_t left = --objectOf(self)->references;
-  if (left == 0) delete objectOf(self);  // termination runs here
+  if (left == 0) {
+    delete objectOf(self);  // termination runs here
+    com::unlockModule();    // only now: termination may still release the host's objects
+  }
   return left;
 }
 
@@ -127,12 +137,6 @@ const _CWaveFormVtbl waveFormVtbl = {
     getCType,       execute,
 };
 
-HRESULT errorFaceQuery(IThreadErrorInfo* self, const IID* iid, void** object) {
-  return queryInterface(&objectOf(self)->face, iid, object);
-}
-uint32_t errorFaceAddRef(IThreadErrorInfo* self) { return addRef(&objectOf(self)->face); }
-uint32_t errorFaceRelease(IThreadErrorInfo* self) { return release(&objectOf(self)->face); }
-
 HRESULT errorFaceGetErrorInfo(IThreadErrorInfo*, IErrorInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
@@ -146,10 +150,35 @@ HRESULT errorFaceGetErrorInfo(IThreadErrorInfo*, IErrorInfo** info) {
   }
 }
 
-const IThreadErrorInfoVtbl errorFaceVtbl = {errorFaceQuery, errorFaceAddRef, errorFaceRelease,
-                                            errorFaceGetErrorInfo};
+// The other faces share the object's identity and reference count.
+template <class Face>
+HRESULT faceQuery(Face* self, const IID* iid, void** object) {
+  return queryInterface(&objectOf(self)->face, iid, object);
+}
+template <class Face>
+uint32_t faceAddRef(Face* self) {
+  return addRef(&objectOf(self)->face);
+}
+template <class Face>
+uint32_t faceRelease(Face* self) {
+  return release(&objectOf(self)->face);
+}
 
-WaveFormObject::WaveFormObject() : face{&waveFormVtbl}, errorFace{&errorFaceVtbl} {
+// Every member of _CWaveForm (and of IDispatch, the same interface) leaves error info on failure.
+HRESULT supportsErrorInfo(ISupportErrorInfo*, const IID* iid) {
+  if (iid == nullptr) return E_INVALIDARG;
+  return *iid == IID__CWaveForm || *iid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
+const IThreadErrorInfoVtbl errorFaceVtbl = {faceQuery<IThreadErrorInfo>, faceAddRef<IThreadErrorInfo>,
+                                            faceRelease<IThreadErrorInfo>, errorFaceGetErrorInfo};
+
+const ISupportErrorInfoVtbl supportFaceVtbl = {faceQuery<ISupportErrorInfo>,
+                                               faceAddRef<ISupportErrorInfo>,
+                                               faceRelease<ISupportErrorInfo>, supportsErrorInfo};
+
+WaveFormObject::WaveFormObject()
+    : face{&waveFormVtbl}, errorFace{&errorFaceVtbl}, supportFace{&supportFaceVtbl} {
   com::lockModule();
 }
 
@@ -162,7 +191,8 @@ bool isWaveFormInterface(const IID& iid) {
 HRESULT createWaveFormObject(const IID& iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  if (!isWaveFormInterface(iid) && !(iid == IID_IThreadErrorInfo)) return E_NOINTERFACE;
+  if (!isWaveFormInterface(iid) && !(iid == IID_IThreadErrorInfo) && !(iid == IID_ISupportErrorInfo))
+    return E_NOINTERFACE;
   WaveFormObject* created = nullptr;
   const HRESULT hr = com::callBoundary([&] { created = new WaveFormObject; });
   if (FAILED(hr)) return hr;

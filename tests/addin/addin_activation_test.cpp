@@ -86,6 +86,33 @@ TEST_F(Activation, TheModuleStaysLoadedWhileObjectsOrLocksLive) {
   });
 }
 
+// A host object held in `module` is released while the instance ends; a host that asks then
+// whether it may unload the library must hear no.
+DllCanUnloadNowFn canUnloadDuringRelease = nullptr;
+HRESULT answerDuringRelease = E_FAIL;
+uint32_t hostObjectRelease(IDispatch*) {
+  answerDuringRelease = canUnloadDuringRelease();
+  return 0;
+}
+uint32_t hostObjectAddRef(IDispatch*) { return 2; }
+
+TEST_F(Activation, TheModuleStaysLoadedUntilTheInstanceHasEnded) {
+  canUnloadDuringRelease = entryOf<DllCanUnloadNowFn>(module_, "DllCanUnloadNow");
+  inFreshApartment([&] {
+    const IDispatchVtbl vtable = {nullptr, hostObjectAddRef, hostObjectRelease, nullptr,
+                                  nullptr, nullptr,          nullptr};
+    IDispatch hostObject{&vtable};
+    Held<_CWaveForm> object = create();
+    VARIANT value{};
+    value.vt = VT_DISPATCH;
+    value.pdispVal = &hostObject;
+    ASSERT_EQ(object->lpVtbl->set_module(object.get(), value), S_OK);
+    object.reset();
+    EXPECT_EQ(answerDuringRelease, S_FALSE);
+    EXPECT_EQ(canUnloadDuringRelease(), S_OK);
+  });
+}
+
 TEST_F(Activation, TheFactoryServesOnlyItsClassWithoutAggregation) {
   auto getClassObject = entryOf<DllGetClassObjectFn>(module_, "DllGetClassObject");
   void* object = nullptr;
@@ -118,6 +145,15 @@ TEST_F(Activation, EveryInterfaceOfAnObjectSharesOneIdentity) {
     EXPECT_EQ(backToUnknown, unknown);
     for (void* reference : {unknown, dispatch, backToUnknown}) static_cast<IUnknown*>(reference)->lpVtbl->Release(static_cast<IUnknown*>(reference));
     errorFace->lpVtbl->Release(errorFace);
+    void* support = nullptr;
+    ASSERT_EQ(object->lpVtbl->QueryInterface(object.get(), &IID_ISupportErrorInfo, &support), S_OK);
+    auto* supportFace = static_cast<ISupportErrorInfo*>(support);
+    EXPECT_EQ(supportFace->lpVtbl->InterfaceSupportsErrorInfo(supportFace, &IID__CWaveForm), S_OK);
+    EXPECT_EQ(supportFace->lpVtbl->InterfaceSupportsErrorInfo(supportFace, &IID_IClassFactory), S_FALSE);
+    ASSERT_EQ(supportFace->lpVtbl->QueryInterface(supportFace, &IID_IUnknown, &backToUnknown), S_OK);
+    EXPECT_EQ(backToUnknown, unknown);
+    static_cast<IUnknown*>(backToUnknown)->lpVtbl->Release(static_cast<IUnknown*>(backToUnknown));
+    EXPECT_EQ(supportFace->lpVtbl->Release(supportFace), 1u);
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(object->lpVtbl->QueryInterface(object.get(), &IID_IClassFactory, &none), E_NOINTERFACE);
     EXPECT_EQ(none, nullptr);

@@ -135,7 +135,7 @@ TEST_F(Dispatch, BadCallsAreRefusedWithTheirStatus) {
     EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, {word.raw()}).status,
               DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(invoke(d, DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, {word.raw(), word.raw()}, true).status,
-              DISP_E_NONAMEDARGS);
+              DISP_E_PARAMNOTFOUND);
   });
 }
 

@@ -66,6 +66,9 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
     referencedDecimal.Lo64 = 465;
     referencedDecimal.scale = 1;  // 46.5 halves to 46
     const com::Variant number("49"), spacedNumber(" 4.5E1 "), word("abc");
+    VARIANT numberBeforeNul{};  // "47", NUL, "x": parsing ends at the NUL
+    numberBeforeNul.vt = VT_BSTR;
+    numberBeforeNul.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(u"47\0x"), 4);
     const com::Variant array(com::Int32SafeArray(2));
     VARIANT refToUnsigned = referenceTo(referencedUnsigned);
     VARIANT refToDecimal{};
@@ -106,6 +109,7 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
         {"BSTR number", number.raw(), S_OK, 49},
         {"BSTR number with blanks and exponent", spacedNumber.raw(), S_OK, 45},
         {"BSTR word", word.raw(), DISP_E_TYPEMISMATCH, 0},
+        {"BSTR number, embedded NUL", numberBeforeNul, S_OK, 47},
         {"NULL", scalar(VT_NULL, 0), DISP_E_TYPEMISMATCH, 0},
         {"ERROR", scalar(VT_ERROR, DISP_E_PARAMNOTFOUND), DISP_E_TYPEMISMATCH, 0},
         {"array", array.raw(), DISP_E_TYPEMISMATCH, 0},
@@ -126,12 +130,98 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
       object->lpVtbl->get_countryCode(object.get(), &stored);
       EXPECT_EQ(stored, c.status == S_OK ? c.stored : 1);
     }
+    VariantClear(&numberBeforeNul);
+  });
+}
+
+// How a call is framed rather than what it carries: flags, the reserved interface id, the put's
+// named argument and the argument count, against the status the automation run-time gives.
+TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    const IID otherIid = IID_IDispatch;
+    enum class Named { None, PutName, OtherName, CountWithoutNames, BothByPosition, OneTwice };
+    struct Case {
+      const char* call;
+      DISPID member;
+      uint16_t flags;
+      const IID* iid;
+      Named named;
+      uint32_t count;
+      HRESULT status;
+    };
+    const Case cases[] = {
+        {"put named DISPID_PROPERTYPUT", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::PutName, 1, S_OK},
+        {"put with no named argument", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::None, 1, DISP_E_PARAMNOTFOUND},
+        {"put named otherwise", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::OtherName, 1, DISP_E_PARAMNOTFOUND},
+        {"put counting names it lacks", DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::CountWithoutNames, 1, DISP_E_PARAMNOTFOUND},
+        {"set of a number", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUTREF, &GUID_NULL, Named::PutName, 1, DISP_E_MEMBERNOTFOUND},
+        {"set of module", DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUTREF, &GUID_NULL, Named::PutName, 1, S_OK},
+        {"put of a read-only property", DISPID_CWAVEFORM_WAVEFORMRESULT, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::PutName, 1, DISP_E_MEMBERNOTFOUND},
+        {"get as scripts ask", DISPID_CWAVEFORM_CTYPE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 0, S_OK},
+        {"get with an argument", DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 1, DISP_E_BADPARAMCOUNT},
+        {"method with one argument short", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::None, 1, DISP_E_BADPARAMCOUNT},
+        {"method as scripts call it", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, S_OK},
+        {"method read as a property", DISPID_CWAVEFORM_EXECUTE, DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, DISP_E_MEMBERNOTFOUND},
+        {"method with named arguments", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::BothByPosition, 2, S_OK},
+        {"method naming one parameter twice", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::OneTwice, 2, DISP_E_PARAMNOTFOUND},
+        {"unknown member", 0x12345, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 0, DISP_E_MEMBERNOTFOUND},
+        {"interface id not IID_NULL", DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, &otherIid, Named::None, 0, DISP_E_UNKNOWNINTERFACE},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.call);
+      std::vector<VARIANT> arguments(c.count, scalar(VT_I4, int32_t{1}));
+      std::vector<DISPID> names;
+      switch (c.named) {
+        case Named::PutName: names = {DISPID_PROPERTYPUT}; break;
+        case Named::OtherName: names = {0}; break;
+        case Named::BothByPosition: names = {1, 0}; break;
+        case Named::OneTwice: names = {1, 1}; break;
+        default: break;
+      }
+      const uint32_t named = c.named == Named::CountWithoutNames ? 1u : static_cast<uint32_t>(names.size());
+      DISPPARAMS params{arguments.data(), names.empty() ? nullptr : names.data(), c.count, named};
+      com::Variant result;
+      EXPECT_EQ(object->lpVtbl->Invoke(object.get(), c.member, c.iid, 0, c.flags, &params, &result.raw(),
+                                       nullptr, nullptr),
+                c.status);
+    }
+  });
+}
+
+// Member names and, after a method's name, its parameters' names, which are their positions.
+TEST_F(Conformance, NamesResolveIgnoringCaseParametersIncluded) {
+  inFreshApartment([] {
+    Held<_CWaveForm> object = create();
+    struct Case {
+      std::vector<std::u16string> names;
+      HRESULT status;
+      std::vector<DISPID> ids;
+    };
+    const Case cases[] = {
+        {{u"GETWAVEFORM", u"wtime", u"WForm"}, S_OK, {DISPID_CWAVEFORM_GETWAVEFORM, 1, 0}},
+        {{u"execute", u"DATA"}, S_OK, {DISPID_CWAVEFORM_EXECUTE, 1}},
+        {{u"getWaveform", u"wTime", u"x"}, DISP_E_UNKNOWNNAME, {DISPID_CWAVEFORM_GETWAVEFORM, 1, DISPID_UNKNOWN}},
+        {{u"countryCode", u"value"}, DISP_E_UNKNOWNNAME, {DISPID_CWAVEFORM_COUNTRYCODE, DISPID_UNKNOWN}},
+        {{u"nothing", u"wform"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN, DISPID_UNKNOWN}},
+    };
+    for (Case c : cases) {
+      SCOPED_TRACE(c.names.size());
+      std::vector<OLECHAR*> names;
+      for (std::u16string& name : c.names) names.push_back(reinterpret_cast<OLECHAR*>(name.data()));
+      std::vector<DISPID> ids(names.size(), 12345);
+      EXPECT_EQ(object->lpVtbl->GetIDsOfNames(object.get(), &GUID_NULL, names.data(),
+                                              static_cast<uint32_t>(names.size()), 0, ids.data()),
+                c.status);
+      EXPECT_EQ(ids, c.ids);
+    }
   });
 }
 
 // The host's variables behind getWaveform's two arguments, in the forms a host may pass them.
-enum class WformForm { VariantRef, Int32ArrayRef, Int32ArrayRefHoldingOld, DoubleArrayRef, Int32Ref };
-enum class WTimeForm { DoubleRef, VariantRef, Int32Ref, SingleRef, VariantRefHoldingText };
+// "Via Variant": a reference to a Variant that itself refers to the typed variable.
+enum class WformForm { VariantRef, Int32ArrayRef, Int32ArrayRefHoldingOld, Int32ArrayRefViaVariant, DoubleArrayRef, Int32Ref };
+enum class WTimeForm { DoubleRef, DoubleRefViaVariant, VariantRef, Int32Ref, SingleRef, VariantRefHoldingText };
 
 struct HostVariables {
   VARIANT wformVariant{};
@@ -140,8 +230,10 @@ struct HostVariables {
   float single = -1.0f;
   double wTime = -1.0;
   VARIANT wTimeVariant{};
+  VARIANT referenceHolder{};  // the Variant between the argument and the typed variable
 
   ~HostVariables() {
+    VariantClear(&referenceHolder);
     VariantClear(&wformVariant);
     SafeArrayDestroy(wformArray);
     VariantClear(&wTimeVariant);
@@ -156,6 +248,10 @@ struct HostVariables {
         reference.vt = VT_BYREF | VT_ARRAY | VT_I4;
         reference.pparray = &wformArray;
         return reference;
+      case WformForm::Int32ArrayRefViaVariant:
+        referenceHolder.vt = VT_BYREF | VT_ARRAY | VT_I4;
+        referenceHolder.pparray = &wformArray;
+        return referenceTo(referenceHolder);
       case WformForm::DoubleArrayRef:
         wformArray = SafeArrayCreateVector(VT_R8, 0, 3);
         reference.vt = VT_BYREF | VT_ARRAY | VT_R8;
@@ -170,6 +266,9 @@ struct HostVariables {
     VARIANT reference{};
     switch (form) {
       case WTimeForm::DoubleRef: return referenceTo(wTime);
+      case WTimeForm::DoubleRefViaVariant:
+        referenceHolder = referenceTo(wTime);
+        return referenceTo(referenceHolder);
       case WTimeForm::VariantRefHoldingText: wTimeVariant = com::Variant("abc").detach(); [[fallthrough]];
       case WTimeForm::VariantRef: return referenceTo(wTimeVariant);
       case WTimeForm::Int32Ref: return referenceTo(integer);
@@ -204,6 +303,8 @@ TEST_F(Conformance, GetWaveformWritesThroughOrRefusesBeforeAnyDialogOrTraffic) {
       {"Variant, double", WformForm::VariantRef, WTimeForm::DoubleRef, S_OK, 0},
       {"int32 array, Variant", WformForm::Int32ArrayRef, WTimeForm::VariantRef, S_OK, 0},
       {"int32 array replaced, double", WformForm::Int32ArrayRefHoldingOld, WTimeForm::DoubleRef, S_OK, 0},
+      {"int32 array via Variant, double", WformForm::Int32ArrayRefViaVariant, WTimeForm::DoubleRef, S_OK, 0},
+      {"Variant, double via Variant", WformForm::VariantRef, WTimeForm::DoubleRefViaVariant, S_OK, 0},
       {"double array", WformForm::DoubleArrayRef, WTimeForm::DoubleRef, DISP_E_TYPEMISMATCH, 1},
       {"int32 for wform", WformForm::Int32Ref, WTimeForm::DoubleRef, DISP_E_TYPEMISMATCH, 1},
       {"int32 for wTime", WformForm::VariantRef, WTimeForm::Int32Ref, DISP_E_TYPEMISMATCH, 0},

@@ -39,12 +39,47 @@ TEST(DispatchArguments, CountAndNamedArgumentsAreChecked) {
     return S_OK;
   };
   EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 2); }), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1, true); }), DISP_E_PARAMNOTFOUND);
+  params.cNamedArgs = 1;  // a count without the names
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1, true); }), DISP_E_PARAMNOTFOUND);
   DISPID putName = DISPID_PROPERTYPUT;
   params.rgdispidNamedArgs = &putName;
   params.cNamedArgs = 1;
-  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1); }), DISP_E_NONAMEDARGS);
+  EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1); }), DISP_E_PARAMNOTFOUND);
   EXPECT_EQ(statusOf([&] { DispatchArguments(&params, 1, true); }), S_OK);
   EXPECT_EQ(statusOf([] { DispatchArguments(nullptr, 0); }), S_OK);
+}
+
+// rgvarg holds the named arguments first, in the order of their names, the positional ones after.
+TEST(DispatchArguments, NamedArgumentsAreFoundByTheirPosition) {
+  Variant value(int32_t{1});
+  std::vector<VARIANT> three(3, value.raw());
+  struct Case {
+    std::vector<DISPID> names;
+    HRESULT status;
+    std::vector<uint32_t> indexes;  // of positions 0, 1, 2
+  };
+  const Case cases[] = {
+      {{2, 1}, S_OK, {2, 1, 0}},
+      {{1, 2}, S_OK, {2, 0, 1}},
+      {{2, 1, 0}, S_OK, {2, 1, 0}},
+      {{0, 1, 2}, S_OK, {0, 1, 2}},
+      {{2, 2}, DISP_E_PARAMNOTFOUND, {}},  // position 1 missing
+      {{0}, DISP_E_PARAMNOTFOUND, {}},     // also given by position
+      {{7}, DISP_E_PARAMNOTFOUND, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<DISPID> names = c.names;
+    DISPPARAMS params{three.data(), names.data(), 3, static_cast<uint32_t>(names.size())};
+    try {
+      DispatchArguments arguments(&params, 3);
+      EXPECT_EQ(c.status, S_OK);
+      for (uint32_t position = 0; position < 3; ++position)
+        EXPECT_EQ(arguments.indexOf(position), c.indexes[position]) << position;
+    } catch (const DispatchFailure& failure) {
+      EXPECT_EQ(failure.status, c.status);
+    }
+  }
 }
 
 TEST(DispatchArguments, FailedConversionsNameTheArgument) {

@@ -8,6 +8,7 @@
 #include "platform/com/bstr.h"
 #include "platform/com/call_boundary.h"
 #include "platform/com/guid.h"
+#include "platform/com/module_lock.h"
 
 namespace trv3::com {
 namespace {
@@ -42,7 +43,9 @@ TEST(CallBoundary, ANewCallClearsTheErrorInfoOfAnEarlierOne) {
 }
 
 TEST(ErrorInfoObjects, DescribeTheRecordThroughTheirVtable) {
+  EXPECT_FALSE(moduleInUse());
   IErrorInfo* info = createErrorInfo({E_FAIL, "Überlauf", "src"});
+  EXPECT_TRUE(moduleInUse());
   BSTR text = nullptr;
   ASSERT_EQ(info->lpVtbl->GetDescription(info, &text), S_OK);
   EXPECT_EQ(bstrToUtf8(text), "Überlauf");
@@ -55,6 +58,7 @@ TEST(ErrorInfoObjects, DescribeTheRecordThroughTheirVtable) {
   EXPECT_EQ(same, info);
   EXPECT_EQ(info->lpVtbl->Release(info), 1u);
   EXPECT_EQ(info->lpVtbl->Release(info), 0u);
+  EXPECT_FALSE(moduleInUse());
 }
 
 TEST(ErrorInfoObjects, ExcepInfoCarriesTheRecordAndGivesItBack) {

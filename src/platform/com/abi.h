@@ -308,6 +308,18 @@ struct IThreadErrorInfo {
   const IThreadErrorInfoVtbl* lpVtbl;
 };
 
+/* Tells whether an interface's failures leave error info (then read through IThreadErrorInfo). */
+typedef struct ISupportErrorInfo ISupportErrorInfo;
+typedef struct ISupportErrorInfoVtbl {
+  HRESULT (*QueryInterface)(ISupportErrorInfo* self, const IID* iid, void** object);
+  uint32_t (*AddRef)(ISupportErrorInfo* self);
+  uint32_t (*Release)(ISupportErrorInfo* self);
+  HRESULT (*InterfaceSupportsErrorInfo)(ISupportErrorInfo* self, const IID* iid); /* S_OK or S_FALSE */
+} ISupportErrorInfoVtbl;
+struct ISupportErrorInfo {
+  const ISupportErrorInfoVtbl* lpVtbl;
+};
+
 /* The entry points of an in-process server library. */
 typedef HRESULT (*DllGetClassObjectFn)(const CLSID* clsid, const IID* iid, void** object);
 typedef HRESULT (*DllCanUnloadNowFn)(void);
@@ -320,6 +332,8 @@ static const IID IID_IErrorInfo = {
     0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
 static const IID IID_IThreadErrorInfo = {
     0x65574581, 0x498A, 0x4295, {0xB4, 0xA3, 0x55, 0x87, 0xB5, 0xF1, 0x34, 0x85}};
+static const IID IID_ISupportErrorInfo = {
+    0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
 static const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 #ifdef __cplusplus

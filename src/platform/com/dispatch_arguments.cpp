@@ -1,5 +1,6 @@
 #include "platform/com/dispatch_arguments.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/com/automation.h"
@@ -20,16 +21,41 @@ auto converted(uint32_t index, Convert&& convert) -> decltype(convert()) {
 
 DispatchFailure mismatch(uint32_t index) { return DispatchFailure{DISP_E_TYPEMISMATCH, index}; }
 
+// A referenced Variant that itself holds a reference stands for the variable referred to last:
+// that is the caller's variable to write.
+VARIANT& referredVariable(VARIANT& argument) {
+  const bool referencesReference = argument.vt == (VT_BYREF | VT_VARIANT) &&
+                                   argument.pvarVal != nullptr && (argument.pvarVal->vt & VT_BYREF);
+  return referencesReference ? *argument.pvarVal : argument;
+}
+
 }  // namespace
 
 DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut)
-    : arguments_(params ? params->rgvarg : nullptr), count_(params ? params->cArgs : 0) {
+    : arguments_(params ? params->rgvarg : nullptr) {
+  const uint32_t count = params ? params->cArgs : 0;
   const uint32_t named = params ? params->cNamedArgs : 0;
-  if (named > 0 && !(propertyPut && named == 1 &&
-                     params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT))
-    throw DispatchFailure{DISP_E_NONAMEDARGS};
-  if (count_ != expected) throw DispatchFailure{DISP_E_BADPARAMCOUNT};
-  if (count_ > 0 && arguments_ == nullptr) throw DispatchFailure{E_INVALIDARG};
+  const DISPID* names = named > 0 ? params->rgdispidNamedArgs : nullptr;
+  // A put's new value must be named DISPID_PROPERTYPUT, as the automation run-time requires.
+  if (propertyPut && (named != 1 || names == nullptr || names[0] != DISPID_PROPERTYPUT))
+    throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+  if (count != expected) throw DispatchFailure{DISP_E_BADPARAMCOUNT};
+  if ((count > 0 && arguments_ == nullptr) || named > count || (named > 0 && names == nullptr))
+    throw DispatchFailure{E_INVALIDARG};
+  // rgvarg holds the named arguments first, in the order of their names, then the positional
+  // ones last to first; a parameter's name is its position.
+  const uint32_t positional = count - named;
+  index_.resize(count);
+  for (uint32_t position = 0; position < count; ++position) {
+    if (position < positional) {
+      index_[position] = count - 1 - position;
+      continue;
+    }
+    const DISPID wanted = propertyPut ? DISPID_PROPERTYPUT : static_cast<DISPID>(position);
+    const DISPID* found = std::find(names, names + named, wanted);
+    if (found == names + named) throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+    index_[position] = static_cast<uint32_t>(found - names);
+  }
 }
 
 VARIANT& DispatchArguments::at(uint32_t position) const { return arguments_[indexOf(position)]; }
@@ -49,7 +75,7 @@ double DispatchArguments::doubleValue(uint32_t position) const {
 }
 
 DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t position) {
-  VARIANT& argument = arguments.at(position);
+  VARIANT& argument = referredVariable(arguments.at(position));
   const bool reference = argument.vt & VT_BYREF;
   if (reference && argument.pdblVal == nullptr) throw mismatch(arguments.indexOf(position));
   if (argument.vt == (VT_BYREF | VT_R8)) {
@@ -60,7 +86,7 @@ DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t po
     variant_ = argument.pvarVal;
   else if (reference)
     throw mismatch(arguments.indexOf(position));
-  local_ = arguments.doubleValue(position);
+  local_ = converted(arguments.indexOf(position), [&] { return Variant::valueOf(argument).toDouble(); });
 }
 
 void DoubleReference::writeBack() {
@@ -72,7 +98,7 @@ void DoubleReference::writeBack() {
 
 VariantReference::VariantReference(const DispatchArguments& arguments, uint32_t position,
                                    VARTYPE arrayElements) {
-  VARIANT& argument = arguments.at(position);
+  VARIANT& argument = referredVariable(arguments.at(position));
   if ((argument.vt & VT_BYREF) == 0) {
     local_ = arguments.value(position);
   } else if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal != nullptr) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/com/abi.h"
 #include "platform/com/variant.h"
@@ -19,12 +20,13 @@ struct DispatchFailure {
 
 class DispatchArguments {
  public:
-  // Raises DispatchFailure unless exactly `expected` positional arguments came; for property puts
-  // the one named argument DISPID_PROPERTYPUT is allowed.
+  // Raises DispatchFailure unless exactly `expected` arguments came (DISP_E_BADPARAMCOUNT), each
+  // parameter given once, by position or by its position as name (else DISP_E_PARAMNOTFOUND); a
+  // property put's one argument must be named DISPID_PROPERTYPUT.
   DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut = false);
 
   VARIANT& at(uint32_t position) const;
-  uint32_t indexOf(uint32_t position) const { return count_ - 1 - position; }
+  uint32_t indexOf(uint32_t position) const { return index_[position]; }
 
   // The argument's value (BYREF followed), converted by the run-time's rules; a failed conversion
   // raises DispatchFailure with DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW.
@@ -34,7 +36,7 @@ class DispatchArguments {
 
  private:
   VARIANTARG* arguments_;
-  uint32_t count_;
+  std::vector<uint32_t> index_;  // where each parameter sits in rgvarg
 };
 
 // A double parameter passed by reference: a reference to a double is used in place; a reference to

@@ -6,6 +6,7 @@
 #include "platform/com/automation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/guid.h"
+#include "platform/com/module_lock.h"
 
 namespace trv3::com {
 namespace {
@@ -44,7 +45,10 @@ HRESULT errorInfoQuery(IErrorInfo* face, const IID* iid, void** object) {
 uint32_t errorInfoAddRef(IErrorInfo* face) { return ++self(face)->references; }
 uint32_t errorInfoRelease(IErrorInfo* face) {
   const uint32_t left = --self(face)->references;
-  if (left == 0) delete self(face);
+  if (left == 0) {
+    delete self(face);
+    unlockModule();
+  }
   return left;
 }
 HRESULT errorInfoGuid(IErrorInfo*, GUID* guid) {
@@ -114,6 +118,7 @@ ErrorRecord takeExcepInfo(EXCEPINFO& info) {
 
 IErrorInfo* createErrorInfo(const ErrorRecord& record) {
   auto* object = new ErrorInfoObject{{&errorInfoVtbl}, {1}, record};
+  lockModule();  // its vtable lives here: a host holding it must not unload the library
   return &object->face;
 }
 

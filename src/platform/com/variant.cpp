@@ -7,6 +7,7 @@
 
 #include "platform/com/automation.h"
 #include "platform/com/bstr.h"
+#include "platform/com/utf.h"
 #include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
 
@@ -139,6 +140,14 @@ VARIANT Variant::detach() {
 
 namespace {
 
+// Text read as a number or Boolean: the run-time parses it as a NUL-terminated string, so an
+// embedded NUL ends it.
+std::string parsedText(BSTR text) {
+  uint32_t length = 0;
+  while (length < SysStringLen(text) && text[length] != 0) ++length;
+  return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+}
+
 // A DECIMAL's value: its 96-bit integer scaled down by its power of ten.
 double decimalValue(const VARIANT& v) {
   DECIMAL d;
@@ -172,7 +181,7 @@ double numberOf(const VARIANT& v) {
     case VT_CY: return static_cast<double>(v.cyVal.int64) / 10000.0;
     case VT_DECIMAL: return decimalValue(v);
     case VT_BOOL: return v.boolVal ? -1.0 : 0.0;
-    case VT_BSTR: return textToDouble(bstrToUtf8(v.bstrVal));
+    case VT_BSTR: return textToDouble(parsedText(v.bstrVal));
     default: raise(rt::TypeMismatch);
   }
 }
@@ -208,7 +217,7 @@ bool Variant::toBool() const {
   const VARIANT& v = held.raw();
   switch (v.vt) {
     case VT_BOOL: return v.boolVal != 0;
-    case VT_BSTR: return textToBool(bstrToUtf8(v.bstrVal));
+    case VT_BSTR: return textToBool(parsedText(v.bstrVal));
     default: return numberOf(v) != 0.0;
   }
 }
