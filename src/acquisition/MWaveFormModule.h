@@ -10,10 +10,10 @@
 
 namespace trv3::MWaveFormModule {
 
-// A preamble never announces more than MaxRecordPoints: anything beyond is a broken reply, not a
-// record worth allocating. An instrument that sends more than was asked (its whole record) is
-// still served.
-constexpr int32_t MaxRecordPoints = 16 * 1024 * 1024;
+// A preamble never announces more than MaxRecordPoints, the block limit of the I/O library:
+// anything beyond is a broken reply, not a record worth allocating. An instrument that sends more
+// than was asked (its whole record) is still served.
+constexpr int32_t MaxRecordPoints = static_cast<int32_t>(io::kMaxBlockPoints);
 
 // Rewrites the user's channel entry (" 1 - On", "POD2 - Off", ...) in place into the source text
 // of the "waveform:source " command (" Channel1", " POD2", ...).

@@ -29,6 +29,17 @@ TEST(BoundedOpen, SessionKeepsTheTimeOutItWasOpenedWith) {
   EXPECT_EQ(IoResourceManager().Open(server.socketAddress())->Timeout(), defaultIoTimeout());
 }
 
+TEST(BoundedOpen, HostByNameAndByNumber) {
+  LoopbackServer server([](ServerConnection& connection) {
+    while (const auto command = connection.readCommand()) connection.send("1\n");
+  });
+  for (const char* host : {"127.0.0.1", "localhost"}) {
+    const auto session = IoResourceManager().Open(
+        "TCPIP::" + std::string(host) + "::" + std::to_string(server.port()) + "::SOCKET", 2s);
+    EXPECT_EQ(session->QueryText("*OPC?"), "1") << host;
+  }
+}
+
 TEST(BoundedOpen, ConnectToASilentlyDroppingAddressEndsAtTheTimeOut) {
   FullBacklogListener listener;
   EXPECT_EQ(errorNumberOf([&] { IoResourceManager().Open(listener.socketAddress(), 100ms); }),

@@ -19,6 +19,14 @@ void ServerConnection::close() {
   fd_ = -1;
 }
 
+bool ServerConnection::receiveMore() {
+  char chunk[4096];
+  const ssize_t got = fd_ < 0 ? 0 : ::recv(fd_, chunk, sizeof chunk, 0);
+  if (got <= 0) return false;
+  pending_.append(chunk, static_cast<size_t>(got));
+  return true;
+}
+
 std::optional<std::string> ServerConnection::readCommand() {
   for (;;) {
     const size_t newline = pending_.find('\n');
@@ -27,19 +35,25 @@ std::optional<std::string> ServerConnection::readCommand() {
       pending_.erase(0, newline + 1);
       return command;
     }
-    char chunk[4096];
-    const ssize_t got = fd_ < 0 ? 0 : ::recv(fd_, chunk, sizeof chunk, 0);
-    if (got <= 0) return std::nullopt;
-    pending_.append(chunk, static_cast<size_t>(got));
+    if (!receiveMore()) return std::nullopt;
   }
 }
 
-void ServerConnection::send(std::string_view bytes) {
+std::optional<std::string> ServerConnection::readBytes(size_t count) {
+  while (pending_.size() < count)
+    if (!receiveMore()) return std::nullopt;
+  std::string bytes = pending_.substr(0, count);
+  pending_.erase(0, count);
+  return bytes;
+}
+
+bool ServerConnection::send(std::string_view bytes) {
   while (!bytes.empty() && fd_ >= 0) {
     const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent <= 0) return;
+    if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<size_t>(sent));
   }
+  return fd_ >= 0;
 }
 
 void ServerConnection::sendInPieces(std::string_view bytes, size_t pieceSize) {

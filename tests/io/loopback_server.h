@@ -22,13 +22,18 @@ class ServerConnection {
 
   // The next command without its newline; nothing once the client has gone.
   std::optional<std::string> readCommand();
-  void send(std::string_view bytes);
+  // Exactly `count` bytes; nothing once the client has gone.
+  std::optional<std::string> readBytes(size_t count);
+  // False once the client has gone.
+  bool send(std::string_view bytes);
   // Sends in separate writes of at most pieceSize bytes each.
   void sendInPieces(std::string_view bytes, size_t pieceSize);
   // Drops the connection at once.
   void close();
 
  private:
+  bool receiveMore();
+
   int fd_;
   std::string pending_;
 };

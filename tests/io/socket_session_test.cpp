@@ -51,6 +51,8 @@ TEST(SocketSession, BlocksOfEverySizeArriveWholeOneAfterAnother) {
   for (const size_t size : sizes) {
     session->WriteCommand("DATA" + std::to_string(size) + "?");
     VectorTarget target;
+    target.resize(size);  // the count that the preamble announced
+    target.resizeCount = 0;
     session->ReadFormatted(target, "I1");
     ASSERT_EQ(target.values.size(), size);
     EXPECT_TRUE(target.values == codesOf(everyCode(size))) << size;

@@ -11,6 +11,10 @@ class Deadline {
 
   explicit Deadline(std::chrono::milliseconds budget) : end_(Clock::now() + budget) {}
 
+  // The same end moved later by a fixed grace: a step that waits for another party's own
+  // time-out answer still ends a bounded time after the operation's deadline.
+  Deadline withGrace(std::chrono::milliseconds grace) const { return Deadline(end_ + grace); }
+
   // Whole milliseconds left, rounded up so that a wait never ends just before the deadline;
   // 0 once it has passed.
   std::chrono::milliseconds remaining() const {
@@ -21,6 +25,8 @@ class Deadline {
   bool expired() const { return Clock::now() >= end_; }
 
  private:
+  explicit Deadline(Clock::time_point end) : end_(end) {}
+
   Clock::time_point end_;
 };
 

@@ -6,22 +6,42 @@
 
 namespace trv3::io {
 
-std::vector<std::string> splitFields(std::string_view reply) {
-  std::vector<std::string> fields;
-  if (reply.empty()) return fields;
-  size_t start = 0;
+void FieldSplitter::feed(std::string_view piece) {
+  if (heldReturn_) {
+    heldReturn_ = false;
+    take("\r");
+  }
+  if (!piece.empty() && piece.back() == '\r') {
+    heldReturn_ = true;
+    piece.remove_suffix(1);
+  }
+  take(piece);
+}
+
+void FieldSplitter::take(std::string_view bytes) {
+  if (bytes.empty()) return;
+  started_ = true;
   for (;;) {
-    const size_t comma = reply.find(',', start);
-    fields.emplace_back(reply.substr(start, comma - start));
-    if (comma == std::string_view::npos) return fields;
-    start = comma + 1;
+    const size_t comma = bytes.find(',');
+    if (index_ < capacity_) field_.append(bytes.substr(0, comma));
+    if (comma == std::string_view::npos) return;
+    endField();
+    bytes.remove_prefix(comma + 1);
   }
 }
 
-void fillNumbers(std::span<double> target, std::string_view reply) {
-  const auto fields = splitFields(reply);
-  for (size_t i = 0; i < fields.size() && i < target.size(); ++i)
-    target[i] = parseNumeric(fields[i]).value_or(std::numeric_limits<double>::quiet_NaN());
+void FieldSplitter::endField() {
+  if (index_ < capacity_) sink_(index_, field_);
+  field_.clear();
+  ++index_;
+}
+
+void FieldSplitter::finish() {
+  if (started_) endField();
+}
+
+double fieldNumber(std::string_view field) {
+  return parseNumeric(field).value_or(std::numeric_limits<double>::quiet_NaN());
 }
 
 bool isFormat(std::string_view format, std::string_view name) {

@@ -22,13 +22,16 @@ class Int32ArrayTarget {
  public:
   virtual ~Int32ArrayTarget() = default;
   virtual size_t size() const = 0;
-  // Makes the array hold exactly `count` elements and returns its storage.
+  // Makes the array hold exactly `count` elements, the leading ones kept, and returns its storage.
   virtual int32_t* resize(size_t count) = 0;
 };
 
-// Largest block that format "I1" accepts: 256 Mi points (1 GiB as 32-bit codes). A longer header
-// is taken for a lying one, so that a faulty instrument cannot make us allocate without bound.
-constexpr size_t kMaxBlockPoints = size_t{256} << 20;
+// Most fields that format "K" keeps in an array of texts; a longer list is not an answer we use.
+constexpr size_t kMaxListFields = 1024;
+
+// Largest block that format "I1" accepts: 16 Mi points, the longest record a transfer takes. A
+// longer header is taken for a lying one.
+constexpr size_t kMaxBlockPoints = size_t{16} << 20;
 
 // Time limit of one operation unless a session is given another: the number of milliseconds in the
 // environment variable "TRV3_IO_TIMEOUT_MS" when it holds a positive number, else 5000.
@@ -53,14 +56,15 @@ class IoSession {
   // Format "K", read into a text: the whole reply, without its ending newline.
   virtual void ReadFormatted(std::string& target, std::string_view format) = 0;
   // Format "K", read into an array of texts: one comma-separated field per element, from 0; the
-  // array is resized to the number of fields.
+  // array is resized to the number of fields, at most kMaxListFields (further ones are skipped).
   virtual void ReadFormatted(std::vector<std::string>& target, std::string_view format) = 0;
   // Format "K", read into a fixed array of doubles, filled from position 0; fields beyond its end
   // are dropped, missing ones leave the element as it was, and a field that is not a number gives
   // not-a-number (the caller's arithmetic then raises the floating-point error).
   virtual void ReadFormatted(std::span<double> target, std::string_view format) = 0;
   // Format "I1": an IEEE 488.2 block of one-byte codes (0..255), one per point, widened straight
-  // into the target, which is resized to the block's length (within a sane bound).
+  // into the target, which is resized to the block's length (at most kMaxBlockPoints). The
+  // target's size on entry is the count expected: storage beyond it grows only as bytes arrive.
   virtual void ReadFormatted(Int32ArrayTarget& target, std::string_view format) = 0;
 
  private:

@@ -1,10 +1,19 @@
 #include "platform/io/message_session.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/io/formatted_reply.h"
 #include "platform/io/io_status.h"
 #include "platform/runtime/errors.h"
 
 namespace trv3::io {
+namespace {
+
+// How much of a list reply the trace shows.
+constexpr size_t kTraceExcerpt = 4096;
+
+}  // namespace
 
 MessageSession::MessageSession(std::string address, std::unique_ptr<ByteTransport> transport,
                                IoTrace trace)
@@ -65,14 +74,37 @@ void MessageSession::ReadFormatted(std::string& target, std::string_view format)
   target = exchange([&](const Deadline& deadline) { return readText(deadline); });
 }
 
+void MessageSession::readList(size_t capacity, const FieldSplitter::Sink& sink) {
+  exchange([&](const Deadline& deadline) {
+    FieldSplitter splitter(capacity, sink);
+    std::string excerpt;
+    reader_.readReply(
+        [&](std::string_view piece) {
+          if (excerpt.size() <= kTraceExcerpt)
+            excerpt.append(piece.substr(0, kTraceExcerpt + 1 - excerpt.size()));
+          splitter.feed(piece);
+        },
+        deadline);
+    splitter.finish();
+    if (!excerpt.empty() && excerpt.back() == '\r') excerpt.pop_back();
+    if (excerpt.size() > kTraceExcerpt) excerpt.replace(kTraceExcerpt, std::string::npos, "...");
+    trace_.received(address_, excerpt);
+  });
+}
+
 void MessageSession::ReadFormatted(std::vector<std::string>& target, std::string_view format) {
   requireFormat(format, "K");
-  target = splitFields(exchange([&](const Deadline& deadline) { return readText(deadline); }));
+  std::vector<std::string> fields;
+  readList(kMaxListFields, [&](size_t, std::string_view field) { fields.emplace_back(field); });
+  target = std::move(fields);
 }
 
 void MessageSession::ReadFormatted(std::span<double> target, std::string_view format) {
   requireFormat(format, "K");
-  fillNumbers(target, exchange([&](const Deadline& deadline) { return readText(deadline); }));
+  std::vector<double> values(target.begin(), target.end());
+  readList(values.size(),
+           [&](size_t index, std::string_view field) { values[index] = fieldNumber(field); });
+  std::copy(values.begin(), values.end(), target.begin());
 }
 
 void MessageSession::ReadFormatted(Int32ArrayTarget& target, std::string_view format) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/io/byte_transport.h"
+#include "platform/io/formatted_reply.h"
 #include "platform/io/io_session.h"
 #include "platform/io/io_trace.h"
 #include "platform/io/reply_reader.h"
@@ -31,6 +32,8 @@ class MessageSession final : public IoSession {
   auto exchange(Exchange&& body) -> decltype(body(std::declval<const Deadline&>()));
   void send(std::string_view command, const Deadline& deadline);
   std::string readText(const Deadline& deadline);
+  // Reads a "K" list in one exchange, its first `capacity` fields handed to the sink.
+  void readList(size_t capacity, const FieldSplitter::Sink& sink);
   void requireFormat(std::string_view format, std::string_view expected) const;
 
   std::string address_;

@@ -17,15 +17,9 @@ uint16_t lookupVxi11CorePort(const std::string& host, uint16_t portmapperPort,
                            address);
   pmap query{DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP, 0};
   u_long port = 0;
-  const clnt_stat outcome = portmapper.call(deadline.remaining(), [&](CLIENT* client) {
-    // The connection's own time-out applies; this one only must not be zero, which would mean
-    // "send without waiting for the reply".
-    const timeval overridden{25, 0};
-    return clnt_call(client, PMAPPROC_GETPORT, reinterpret_cast<xdrproc_t>(xdr_pmap),
-                     reinterpret_cast<char*>(&query), reinterpret_cast<xdrproc_t>(xdr_u_long),
-                     reinterpret_cast<char*>(&port), overridden);
-  });
-  if (outcome != RPC_SUCCESS) portmapper.raiseCallFailure(outcome, "the portmapper query");
+  constexpr size_t kReplyLimit = 1024;
+  portmapper.call(PMAPPROC_GETPORT, "the portmapper query", reinterpret_cast<xdrproc_t>(xdr_pmap),
+                  &query, reinterpret_cast<xdrproc_t>(xdr_u_long), &port, kReplyLimit, deadline);
   if (port == 0 || port > 65535)
     raiseIoError(status::ResourceNotFound,
                  "the instrument at " + host + " offers no VXI-11 service (its portmapper knows none)",

@@ -9,6 +9,12 @@
 namespace trv3::io {
 namespace {
 
+// Storage set aside beyond the count the caller expects before any byte has arrived.
+constexpr size_t kSizingMargin = size_t{64} << 10;
+// Receives in a row that bring neither data nor an end of message before the instrument counts as
+// not answering.
+constexpr int kMaxEmptyReceives = 4;
+
 // The bytes and the target never overlap, and whole groups have a fixed size: both let the
 // compiler widen with vector instructions.
 void widenCodes(const char* __restrict bytes, size_t count, int32_t* __restrict out) {
@@ -30,12 +36,54 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+// The target's elements as a block fills them: sized up front to no more than the count the
+// caller expects plus a margin, grown only as bytes arrive, so that a header's claim alone never
+// costs memory.
+class ReplyReader::BlockStorage {
+ public:
+  BlockStorage(Int32ArrayTarget& target, size_t limit)
+      : target_(target), limit_(limit),
+        capacity_(std::min(limit, target.size() + kSizingMargin)),
+        data_(target.resize(capacity_)) {}
+
+  size_t filled() const { return filled_; }
+
+  // False when the bytes would take the block beyond its limit.
+  bool append(const char* bytes, size_t count) {
+    if (count > limit_ - filled_) return false;
+    if (count > capacity_ - filled_) {
+      capacity_ = std::min(limit_, std::max(filled_ + count, capacity_ * 2));
+      data_ = target_.resize(capacity_);
+    }
+    widenCodes(bytes, count, data_ + filled_);
+    filled_ += count;
+    return true;
+  }
+
+  // Drops the last element.
+  void dropLast() { --filled_; }
+
+  // Leaves the target holding exactly the elements filled.
+  size_t finish() {
+    if (filled_ != capacity_) target_.resize(filled_);
+    return filled_;
+  }
+
+ private:
+  Int32ArrayTarget& target_;
+  size_t limit_;
+  size_t capacity_;
+  int32_t* data_;
+  size_t filled_ = 0;
+};
+
 ReplyReader::ReplyReader(ByteTransport& transport, std::string address)
     : transport_(transport), address_(std::move(address)), buffer_(transport.preferredReceiveSize()) {}
 
 void ReplyReader::discard() {
   begin_ = end_ = 0;
   messageEnded_ = false;
+  terminatorPending_ = false;
 }
 
 void ReplyReader::malformed(const std::string& what) {
@@ -43,14 +91,41 @@ void ReplyReader::malformed(const std::string& what) {
 }
 
 void ReplyReader::startReply() {
-  if (unreadSize() == 0) discard();
+  dropBlockTerminator();
+  if (unreadSize() == 0) {
+    begin_ = end_ = 0;
+    messageEnded_ = false;
+  }
+}
+
+void ReplyReader::dropBlockTerminator() {
+  while (terminatorPending_ && unreadSize() > 0) {
+    const char c = buffer_[begin_];
+    if (c == '\n' || c == '\r') ++begin_;
+    terminatorPending_ = c == '\r';
+  }
+  if (unreadSize() == 0 && messageEnded_) terminatorPending_ = false;
 }
 
 void ReplyReader::receiveMore(const Deadline& deadline) {
-  const ReceivedPiece piece = transport_.receive(std::span<char>(buffer_), deadline);
-  begin_ = 0;
-  end_ = piece.size;
-  messageEnded_ = piece.endOfMessage;
+  for (int empty = 0;;) {
+    const ReceivedPiece piece = transport_.receive(std::span<char>(buffer_), deadline);
+    begin_ = 0;
+    end_ = piece.size;
+    messageEnded_ = piece.endOfMessage;
+    const bool afterBlock = terminatorPending_;
+    dropBlockTerminator();
+    if (afterBlock && unreadSize() == 0 && (piece.size > 0 || piece.endOfMessage)) {
+      messageEnded_ = false;  // that was the rest of the block's message
+      continue;
+    }
+    if (piece.size > 0 || piece.endOfMessage) return;
+    if (++empty == kMaxEmptyReceives)
+      raiseIoError(status::IoFailure,
+                   "the instrument is not answering: its reads bring neither data nor an end of "
+                   "message",
+                   address_);
+  }
 }
 
 char ReplyReader::nextByte(const Deadline& deadline) {
@@ -61,31 +136,34 @@ char ReplyReader::nextByte(const Deadline& deadline) {
   return buffer_[begin_++];
 }
 
-bool ReplyReader::collect(std::string& out, size_t limit, bool stopAtNewline,
-                          const Deadline& deadline) {
+void ReplyReader::readReply(const std::function<void(std::string_view)>& consume,
+                            const Deadline& deadline) {
+  startReply();
+  size_t length = 0;
   for (;;) {
     const size_t available = unreadSize();
-    const void* newline = stopAtNewline ? std::memchr(unread(), '\n', available) : nullptr;
+    const void* newline = std::memchr(unread(), '\n', available);
     const size_t take = newline ? static_cast<const char*>(newline) - unread() : available;
-    if (out.size() + take > limit) return false;
-    out.append(unread(), take);
+    length += take;
+    if (length > kMaxTextReply)
+      raiseIoError(status::IoFailure,
+                   "reply longer than " + std::to_string(kMaxTextReply) +
+                       " bytes without an ending newline",
+                   address_);
+    if (take > 0) consume(std::string_view(unread(), take));
     if (newline) {
       begin_ += take + 1;
-      return true;
+      return;
     }
     begin_ = end_;
-    if (messageEnded_) return true;
+    if (messageEnded_) return;
     receiveMore(deadline);
   }
 }
 
 std::string ReplyReader::readText(const Deadline& deadline) {
-  startReply();
   std::string reply;
-  if (!collect(reply, kMaxTextReply, true, deadline))
-    raiseIoError(status::IoFailure,
-                 "reply longer than " + std::to_string(kMaxTextReply) + " bytes without an ending newline",
-                 address_);
+  readReply([&](std::string_view piece) { reply.append(piece); }, deadline);
   if (!reply.empty() && reply.back() == '\r') reply.pop_back();
   return reply;
 }
@@ -114,43 +192,50 @@ size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
                      std::to_string(kMaxBlockPoints) + " points",
                  address_);
 
-  int32_t* out = target.resize(static_cast<size_t>(length));
-  size_t filled = 0;
-  while (filled < length) {
+  BlockStorage storage(target, static_cast<size_t>(length));
+  while (storage.filled() < length) {
     if (unreadSize() == 0) {
       if (messageEnded_)
-        malformed("the reply ended after " + std::to_string(filled) + " of the " +
+        malformed("the reply ended after " + std::to_string(storage.filled()) + " of the " +
                   std::to_string(length) + " bytes that its header announces");
       receiveMore(deadline);
       continue;
     }
-    const size_t take = std::min<size_t>(unreadSize(), length - filled);
-    widenCodes(unread(), take, out + filled);
+    const size_t take = std::min<size_t>(unreadSize(), length - storage.filled());
+    storage.append(unread(), take);
     begin_ += take;
-    filled += take;
   }
-  // The terminator after the block belongs to this reply; an instrument that puts anything before
-  // it is tolerated, within the limit of a text reply.
-  if (!(unreadSize() == 0 && messageEnded_)) {
-    std::string rest;
-    if (!collect(rest, kMaxTextReply, true, deadline)) malformed("no newline after the block");
-  }
-  return filled;
+  // Whether a newline follows, and when, is the instrument's affair: the block is complete.
+  terminatorPending_ = true;
+  dropBlockTerminator();
+  return storage.finish();
 }
 
 size_t ReplyReader::readIndefiniteBlock(Int32ArrayTarget& target, const Deadline& deadline) {
   // Without a length the block runs to the end of the message; a stream without message marks
   // can only end it at the first newline.
   const bool byMessageEnd = transport_.marksMessageEnd();
-  std::string bytes;
-  const bool fits = collect(bytes, kMaxBlockPoints + 1, !byMessageEnd, deadline);
-  if (byMessageEnd && !bytes.empty() && bytes.back() == '\n') bytes.pop_back();
-  if (!fits || bytes.size() > kMaxBlockPoints)
-    raiseIoError(status::OutOfResources,
-                 "block longer than the limit of " + std::to_string(kMaxBlockPoints) + " points",
-                 address_);
-  widenCodes(bytes.data(), bytes.size(), target.resize(bytes.size()));
-  return bytes.size();
+  BlockStorage storage(target, kMaxBlockPoints);
+  for (;;) {
+    const size_t available = unreadSize();
+    const void* newline = byMessageEnd ? nullptr : std::memchr(unread(), '\n', available);
+    const size_t take = newline ? static_cast<const char*>(newline) - unread() : available;
+    if (!storage.append(unread(), take))
+      raiseIoError(status::OutOfResources,
+                   "block longer than the limit of " + std::to_string(kMaxBlockPoints) + " points",
+                   address_);
+    if (newline) {
+      begin_ += take + 1;
+      break;
+    }
+    begin_ = end_;
+    if (messageEnded_) {
+      if (take > 0 && unread()[-1] == '\n') storage.dropLast();
+      break;
+    }
+    receiveMore(deadline);
+  }
+  return storage.finish();
 }
 
 }  // namespace trv3::io

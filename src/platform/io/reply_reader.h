@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/io/byte_transport.h"
@@ -19,28 +21,35 @@ class ReplyReader {
  public:
   ReplyReader(ByteTransport& transport, std::string address);
 
+  // Hands one reply to `consume` in pieces as they arrive, up to its ending newline (consumed,
+  // not handed on) or the transport's end of message; at most kMaxTextReply bytes.
+  void readReply(const std::function<void(std::string_view)>& consume, const Deadline& deadline);
+
   // One reply without its ending "\n" or "\r\n".
   std::string readText(const Deadline& deadline);
 
-  // A "#<n><length><bytes>" or "#0<bytes>\n" block, one unsigned byte per element of the target,
-  // which is resized to the block's length; the terminator after the block is consumed. Returns
-  // the number of points.
+  // A "#<n><length><bytes>" or "#0<bytes>\n" block, one unsigned byte per element of the target.
+  // The target's size on entry is the count expected; it ends up holding the block's length. A
+  // definite block returns as soon as its bytes are in; the newline after it, if the instrument
+  // sends one, is dropped when it arrives. Returns the number of points.
   size_t readBlock(Int32ArrayTarget& target, const Deadline& deadline);
 
   // Forgets input read ahead, after an interrupted exchange.
   void discard();
 
  private:
+  class BlockStorage;
+
   size_t unreadSize() const { return end_ - begin_; }
   const char* unread() const { return buffer_.data() + begin_; }
   // A new reply begins: an end of message marked behind input already used belongs to the last one.
   void startReply();
-  // Refills the buffer once everything in it has been used.
+  // Refills the buffer once everything in it has been used. A transport that keeps handing over
+  // neither data nor an end of message is not answering: that fails after a few tries.
   void receiveMore(const Deadline& deadline);
+  // Drops as much of a block's ending "\r\n" as has arrived.
+  void dropBlockTerminator();
   char nextByte(const Deadline& deadline);
-  // Appends input to `out` up to the transport's end of message and, when stopAtNewline, up to the
-  // first newline (consumed, not appended). False when `out` would grow beyond `limit`.
-  bool collect(std::string& out, size_t limit, bool stopAtNewline, const Deadline& deadline);
   size_t readDefiniteBlock(int digitCount, Int32ArrayTarget& target, const Deadline& deadline);
   size_t readIndefiniteBlock(Int32ArrayTarget& target, const Deadline& deadline);
   [[noreturn]] void malformed(const std::string& what);
@@ -52,6 +61,8 @@ class ReplyReader {
   size_t end_ = 0;
   // The transport marked the end of a message at end_.
   bool messageEnded_ = false;
+  // A definite block has been read and the newline after it has not come yet.
+  bool terminatorPending_ = false;
 };
 
 }  // namespace trv3::io

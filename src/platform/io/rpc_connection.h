@@ -1,14 +1,16 @@
-// An ONC RPC client over a TCP connection that we opened ourselves, so that connecting obeys our
-// time-out. The client owns the socket. Calls run with SIGPIPE blocked: an instrument that went
-// away is an error to report, never the end of the host process.
+// ONC RPC calls over a TCP connection of our own, framed and timed here: every call ends by the
+// deadline it is given, however the reply's bytes are spaced, and a reply longer than the caller
+// allows is refused from its record marks, before it is read or decoded. The generated XDR
+// routines encode the arguments and decode the results.
 #pragma once
 
 #include <rpc/rpc.h>
 
-#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "platform/io/deadline.h"
 #include "platform/io/unique_fd.h"
 
 namespace trv3::io {
@@ -16,37 +18,25 @@ namespace trv3::io {
 class RpcConnection {
  public:
   RpcConnection(UniqueFd socket, uint32_t program, uint32_t version, std::string address);
-  ~RpcConnection();
-  RpcConnection(const RpcConnection&) = delete;
-  RpcConnection& operator=(const RpcConnection&) = delete;
 
-  // Runs one call (a generated stub applied to the client) with the given RPC time-out.
-  template <class Call>
-  clnt_stat call(std::chrono::milliseconds rpcTimeout, Call&& stub) {
-    setTimeout(rpcTimeout);
-    const SigpipeBlocked blocked;
-    return stub(client_);
-  }
-
-  // Raises the run-time error for a failed call: time-out, lost connection or protocol failure.
-  [[noreturn]] void raiseCallFailure(clnt_stat outcome, const std::string& procedure) const;
+  // Calls the procedure and decodes its result; raises Timeout, ConnectionLost or IoFailure
+  // (among them a reply longer than maxReplySize). After a failure the connection is out of step
+  // and must be dropped.
+  void call(uint32_t procedure, const char* name, xdrproc_t encodeArguments, const void* arguments,
+            xdrproc_t decodeResult, void* result, size_t maxReplySize, const Deadline& deadline);
 
  private:
-  class SigpipeBlocked {
-   public:
-    SigpipeBlocked();
-    ~SigpipeBlocked();
-    SigpipeBlocked(const SigpipeBlocked&) = delete;
-    SigpipeBlocked& operator=(const SigpipeBlocked&) = delete;
+  void sendAll(const std::string& bytes, const Deadline& deadline, const char* name);
+  void receiveExactly(char* into, size_t size, const Deadline& deadline, const char* name);
+  // The reply record, its fragments joined.
+  std::string receiveRecord(size_t maxReplySize, const Deadline& deadline, const char* name);
+  void waitFor(short events, const Deadline& deadline, const char* name);
+  [[noreturn]] void raiseFailure(const std::string& what, const char* name) const;
 
-   private:
-    sigset_t previousMask_;
-    bool wasPending_;
-  };
-
-  void setTimeout(std::chrono::milliseconds timeout);
-
-  CLIENT* client_ = nullptr;
+  UniqueFd socket_;
+  uint32_t program_;
+  uint32_t version_;
+  uint32_t nextXid_;
   std::string address_;
 };
 

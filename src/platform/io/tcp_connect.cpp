@@ -1,7 +1,6 @@
 #include "platform/io/tcp_connect.h"
 
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -9,16 +8,13 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
+#include "platform/io/fd_wait.h"
+#include "platform/io/host_lookup.h"
 #include "platform/io/io_status.h"
 
 namespace trv3::io {
 namespace {
-
-struct AddrInfoFree {
-  void operator()(addrinfo* list) const { freeaddrinfo(list); }
-};
 
 std::string endpoint(const std::string& host, uint16_t port) {
   return host + ":" + std::to_string(port);
@@ -26,34 +22,18 @@ std::string endpoint(const std::string& host, uint16_t port) {
 
 // Waits for a non-blocking connect; returns 0 or the errno it ended with (ETIMEDOUT on time-out).
 int finishConnect(int fd, const Deadline& deadline) {
-  pollfd entry{fd, POLLOUT, 0};
-  for (;;) {
-    const int ready = ::poll(&entry, 1, static_cast<int>(deadline.remaining().count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) return errno;
-    if (ready == 0) return ETIMEDOUT;
-    int error = 0;
-    socklen_t length = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
-    return error;
-  }
+  if (const int waited = waitUntilReady(fd, POLLOUT, deadline); waited != 0) return waited;
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+  return error;
 }
 
 }  // namespace
 
 UniqueFd connectTcp(const std::string& host, uint16_t port, const Deadline& deadline,
                     const std::string& address) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-  if (lookup != 0)
-    raiseIoError(status::ResourceNotFound, "host not found: " + host + " (" + gai_strerror(lookup) + ")",
-                 address);
-  const std::unique_ptr<addrinfo, AddrInfoFree> list(found);
-
+  const AddrInfoList list = lookUpHost(host, port, deadline, address);
   int lastError = 0;
   for (const addrinfo* candidate = list.get(); candidate != nullptr; candidate = candidate->ai_next) {
     UniqueFd fd(::socket(candidate->ai_family, candidate->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,

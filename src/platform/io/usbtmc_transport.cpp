@@ -118,7 +118,9 @@ void UsbtmcTransport::clearPendingInput(const Deadline& deadline) {
   if (errno != ENOTTY) raiseLost(errno);
   // A node without the driver's device clear: drop what already waits to be read.
   std::array<char, 4096> scrap;
-  while (!deadline.expired() && ::read(node_.get(), scrap.data(), scrap.size()) > 0) {
+  for (;;) {
+    limitDriverWait(deadline);
+    if (::read(node_.get(), scrap.data(), scrap.size()) <= 0) return;
   }
 }
 

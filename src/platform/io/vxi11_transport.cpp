@@ -9,6 +9,7 @@
 #include "platform/io/portmapper.h"
 #include "platform/io/rpc_connection.h"
 #include "platform/io/tcp_connect.h"
+#include "platform/runtime/errors.h"
 #include "vxi11.h"
 
 namespace trv3::io {
@@ -21,9 +22,16 @@ constexpr long kReasonEnd = 0x04;
 constexpr long kErrorInvalidLink = 4;
 constexpr long kErrorIoTimeout = 15;
 
-// The RPC layer waits this much longer than the instrument is told to, so that the instrument's
-// own time-out answer arrives rather than a dead connection being assumed.
-constexpr std::chrono::milliseconds kRpcMargin{1000};
+// A call waits this much longer than the instrument is told to, so that the instrument's own
+// time-out answer arrives rather than a dead connection being assumed.
+constexpr std::chrono::milliseconds kRpcGrace{500};
+// The longest reply of a call other than device_read, and what a device_read reply may hold beyond
+// the data asked for (RPC header, verifier, error, reason, length, padding).
+constexpr size_t kSmallReply = 1024;
+constexpr size_t kReadReplySlack = 512;
+// device_write rounds in a row in which the instrument takes nothing before it counts as not
+// answering.
+constexpr int kMaxRefusedWrites = 3;
 // The shortest maxRecvSize that the protocol allows; a link that reports less is taken at this.
 constexpr uint32_t kMinimumRecvSize = 1024;
 // Closing does not wait long for an instrument that no longer answers.
@@ -54,6 +62,7 @@ class DecodedReply {
  public:
   explicit DecodedReply(xdrproc_t decode) : decode_(decode) {}
   ~DecodedReply() { xdr_free(decode_, reinterpret_cast<char*>(&value)); }
+  xdrproc_t decoder() const { return decode_; }
   DecodedReply(const DecodedReply&) = delete;
   DecodedReply& operator=(const DecodedReply&) = delete;
   Reply value{};
@@ -80,10 +89,14 @@ Vxi11Transport::Vxi11Transport(Endpoint endpoint, std::string address, const Dea
 
 Vxi11Transport::~Vxi11Transport() {
   if (linkBroken_) return;  // closing the connection, if any, is all that is left to do
-  Device_Link link = link_.id;
+  const Device_Link link = link_.id;
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
-  link_.connection->call(kCloseTimeout,
-                         [&](CLIENT* client) { return destroy_link_1(&link, &reply.value, client); });
+  try {
+    call(destroy_link, "destroy_link", reinterpret_cast<xdrproc_t>(xdr_Device_Link), &link,
+         reply.decoder(), &reply.value, kSmallReply, Deadline(kCloseTimeout));
+  } catch (const RuntimeError&) {
+    // The instrument is gone or stalled; closing the connection ends the link on its side.
+  }
 }
 
 void Vxi11Transport::createLink(const Deadline& deadline) {
@@ -99,8 +112,8 @@ void Vxi11Transport::createLink(const Deadline& deadline) {
   request.lock_timeout = 0;
   request.device = device.data();
   DecodedReply<Create_LinkResp> reply(reinterpret_cast<xdrproc_t>(xdr_Create_LinkResp));
-  call("create_link", deadline.remaining(),
-       [&](CLIENT* client) { return create_link_1(&request, &reply.value, client); });
+  call(create_link, "create_link", reinterpret_cast<xdrproc_t>(xdr_Create_LinkParms), &request,
+       reply.decoder(), &reply.value, kSmallReply, deadline);
   if (reply.value.error != 0)
     raiseIoError(status::ResourceNotFound,
                  "the instrument refused a link to device \"" + endpoint_.deviceName +
@@ -119,12 +132,16 @@ void Vxi11Transport::requireLink() const {
                  address_);
 }
 
-template <class Stub>
-void Vxi11Transport::call(const char* procedure, std::chrono::milliseconds ioTimeout, Stub&& stub) {
-  const clnt_stat outcome = link_.connection->call(ioTimeout + kRpcMargin, stub);
-  if (outcome == RPC_SUCCESS) return;
-  linkBroken_ = true;
-  link_.connection->raiseCallFailure(outcome, procedure);
+void Vxi11Transport::call(uint32_t procedure, const char* name, xdrproc_t encodeArguments,
+                          const void* arguments, xdrproc_t decodeResult, void* result,
+                          size_t maxReplySize, const Deadline& deadline) {
+  try {
+    link_.connection->call(procedure, name, encodeArguments, arguments, decodeResult, result,
+                           maxReplySize, deadline.withGrace(kRpcGrace));
+  } catch (const RuntimeError&) {
+    linkBroken_ = true;
+    throw;
+  }
 }
 
 void Vxi11Transport::raiseDeviceError(long code, const std::string& procedure) {
@@ -149,7 +166,7 @@ uint32_t Vxi11Transport::remainingMilliseconds(const Deadline& deadline) const {
 void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
   requireLink();
   size_t offset = 0;
-  while (offset < message.size()) {
+  for (int refused = 0; offset < message.size();) {
     const uint32_t ioTimeout = remainingMilliseconds(deadline);
     const size_t piece = std::min<size_t>(link_.maxRecvSize, message.size() - offset);
     Device_WriteParms request{};
@@ -160,11 +177,16 @@ void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
     request.data.data_len = static_cast<u_int>(piece);
     request.data.data_val = const_cast<char*>(message.data() + offset);
     DecodedReply<Device_WriteResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp));
-    call("device_write", std::chrono::milliseconds{ioTimeout},
-         [&](CLIENT* client) { return device_write_1(&request, &reply.value, client); });
+    call(device_write, "device_write", reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms),
+         &request, reply.decoder(), &reply.value, kSmallReply, deadline);
     if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_write");
     // The instrument may take less than the piece; the rest goes again in the next round.
-    offset += std::min<size_t>(reply.value.size, piece);
+    const size_t taken = std::min<size_t>(reply.value.size, piece);
+    refused = taken == 0 ? refused + 1 : 0;
+    if (refused == kMaxRefusedWrites)
+      raiseIoError(status::IoFailure,
+                   "the instrument is not answering: it takes no data in device_write", address_);
+    offset += taken;
   }
 }
 
@@ -179,8 +201,8 @@ ReceivedPiece Vxi11Transport::receive(std::span<char> buffer, const Deadline& de
   request.flags = 0;
   request.termChar = 0;
   DecodedReply<Device_ReadResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_ReadResp));
-  call("device_read", std::chrono::milliseconds{ioTimeout},
-       [&](CLIENT* client) { return device_read_1(&request, &reply.value, client); });
+  call(device_read, "device_read", reinterpret_cast<xdrproc_t>(xdr_Device_ReadParms), &request,
+       reply.decoder(), &reply.value, buffer.size() + kReadReplySlack, deadline);
   if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_read");
   const size_t size = reply.value.data.data_len;
   if (size > buffer.size())
@@ -202,8 +224,8 @@ void Vxi11Transport::clearPendingInput(const Deadline& deadline) {
   request.lock_timeout = 0;
   request.io_timeout = ioTimeout;
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
-  call("device_clear", std::chrono::milliseconds{ioTimeout},
-       [&](CLIENT* client) { return device_clear_1(&request, &reply.value, client); });
+  call(device_clear, "device_clear", reinterpret_cast<xdrproc_t>(xdr_Device_GenericParms),
+       &request, reply.decoder(), &reply.value, kSmallReply, deadline);
   if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_clear");
 }
 

@@ -1,9 +1,13 @@
 // VXI-11 (TCP/IP instrument protocol) over the core channel: a link to one device of the
 // instrument, writes split at the link's maxRecvSize with END on the last piece, reads that carry
-// the END mark of the message, and device_clear to recover from an interrupted exchange. A call
+// the END mark of the message, and device_clear to recover from an interrupted exchange. Each
+// call ends by the operation's deadline plus a short grace, and a write that the instrument keeps
+// refusing fails after a few rounds. A call
 // that failed in the RPC layer leaves the connection's record stream out of step (the next reply
 // would be taken for the lost one), so recovery then starts on a new connection and link.
 #pragma once
+
+#include <rpc/xdr.h>
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +22,8 @@ class RpcConnection;
 class Vxi11Transport final : public ByteTransport {
  public:
   // Finds the core channel through the host's portmapper, connects and creates the link.
-  static std::unique_ptr<Vxi11Transport> open(const std::string& host, const std::string& deviceName,
+  static std::unique_ptr<Vxi11Transport> open(const std::string& host,
+                                              const std::string& deviceName,
                                               uint16_t portmapperPort, const Deadline& deadline,
                                               const std::string& address);
   // Destroys the link, then closes the connection.
@@ -47,9 +52,10 @@ class Vxi11Transport final : public ByteTransport {
   Vxi11Transport(Endpoint endpoint, std::string address, const Deadline& deadline);
   // Connects to the core channel and creates a link to the device.
   void createLink(const Deadline& deadline);
-  // Runs one call on the link's connection; a failure in the RPC layer marks the link as broken.
-  template <class Stub>
-  void call(const char* procedure, std::chrono::milliseconds ioTimeout, Stub&& stub);
+  // Runs one call on the link's connection within the operation's deadline and the RPC grace; a
+  // failure in the RPC layer marks the link as broken.
+  void call(uint32_t procedure, const char* name, xdrproc_t encodeArguments, const void* arguments,
+            xdrproc_t decodeResult, void* result, size_t maxReplySize, const Deadline& deadline);
   // Refuses to work on a broken link: only recovery may use it.
   void requireLink() const;
   // Raises the run-time error for an error code that the instrument returned.
