@@ -23,6 +23,16 @@ void unloadDialog(std::unique_ptr<Fsetup>& dialog) {
   dialog.reset();
 }
 
+// The fetch's one error handler; it never fails itself, since the fetch always returns normally.
+void fetchFailed(std::unique_ptr<Fsetup>& dialog, bool userToldAlready) noexcept {
+  try {
+    // A dialog whose display failed is unloaded as well, so that no session outlives the fetch.
+    if (dialog) resumeNext([&] { unloadDialog(dialog); });
+    if (!userToldAlready) ui::showMessage(MLocaleGen::getLangText(TransferFailedText));
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 void FetchWaveform(com::Variant& wform, double& wTime) {
@@ -44,12 +54,12 @@ void FetchWaveform(com::Variant& wform, double& wTime) {
       state.setWaveFormResult(WaveformDelivered);
     }
   } catch (const RuntimeError& error) {
-    // A dialog whose display failed is unloaded as well, so that no session outlives the fetch.
-    if (dialog) resumeNext([&] { unloadDialog(dialog); });
     // The dialog has already told the user about a wrong language component.
-    if (error.number() != rt::WrongLanguageComponent) {
-      ui::showMessage(MLocaleGen::getLangText(TransferFailedText));
-    }
+    fetchFailed(dialog, error.number() == rt::WrongLanguageComponent);
+  } catch (...) {
+    // Out of memory or any other failure is handled as a run-time error is: the host's call still
+    // succeeds and WaveFormResult tells the outcome.
+    fetchFailed(dialog, false);
   }
 }
 

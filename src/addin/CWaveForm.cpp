@@ -14,30 +14,43 @@ constexpr const char* AppName = "Velmora\\Quorvalis\\Arb Application";
 constexpr const char* Section = "TRV3 series";
 constexpr int32_t ComponentIdText = 514;
 
+// Initialisation and termination never fail, whatever fails inside a step (out of memory
+// included): the step is skipped and the next one runs.
+template <class Step>
+void skipOnAnyError(Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 CWaveForm::CWaveForm() {
-  SessionState& state = MGlobal::state();
-  resumeNext([&] { state.setWaveFormResult(com::Variant(int32_t{1})); });
-  resumeNext([&] {
+  skipOnAnyError([&] { state_ = MGlobal::apartmentState(); });
+  if (!state_) return;  // the apartment has no state to load into
+  SessionState& state = *state_;
+  skipOnAnyError([&] { state.setWaveFormResult(com::Variant(int32_t{1})); });
+  skipOnAnyError([&] {
     state.setInstrumentAddress(com::Variant(settings::GetSetting(AppName, Section, "Addr", "")));
   });
-  resumeNext([&] {
+  skipOnAnyError([&] {
     state.setChannelNumber(textToInt32(settings::GetSetting(AppName, Section, "Chan", "1")));
   });
-  resumeNext([&] {
+  skipOnAnyError([&] {
     state.setPointsIndex(com::Variant(settings::GetSetting(AppName, Section, "Cbo_Idx", "0")));
   });
-  resumeNext([&] { state.setCountryCode(com::Variant(int32_t{1})); });
+  skipOnAnyError([&] { state.setCountryCode(com::Variant(int32_t{1})); });
 }
 
 CWaveForm::~CWaveForm() {
-  SessionState& state = MGlobal::state();
-  resumeNext([&] { settings::SaveSetting(AppName, Section, "Addr", state.InstrumentAddress()); });
-  resumeNext([&] {
+  if (!state_) return;  // nothing was loaded, so nothing is saved over the remembered values
+  const SessionState& state = *state_;
+  skipOnAnyError([&] { settings::SaveSetting(AppName, Section, "Addr", state.InstrumentAddress()); });
+  skipOnAnyError([&] {
     settings::SaveSetting(AppName, Section, "Chan", std::to_string(state.ChannelNumber()));
   });
-  resumeNext([&] {
+  skipOnAnyError([&] {
     settings::SaveSetting(AppName, Section, "Cbo_Idx", std::to_string(state.PointsIndex()));
   });
 }
@@ -54,6 +67,6 @@ int32_t CWaveForm::WaveFormResult() const { return MGlobal::state().WaveFormResu
 
 com::Variant CWaveForm::CType() const { return com::Variant(int16_t{6}); }
 
-bool CWaveForm::Execute(int32_t&, com::Variant&) { return true; }
+bool CWaveForm::Execute(int32_t&, VARIANT&) { return true; }
 
 }  // namespace trv3

@@ -4,16 +4,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/com/variant.h"
+#include "shared/MGlobal.h"
 
 namespace trv3 {
 
 class CWaveForm {
  public:
-  CWaveForm();   // initialisation: every step's error is skipped
-  ~CWaveForm();  // termination: every step's error is skipped
+  CWaveForm();   // initialisation: every step's error, of whatever kind, is skipped
+  ~CWaveForm();  // termination: every step's error, of whatever kind, is skipped
   CWaveForm(const CWaveForm&) = delete;
   CWaveForm& operator=(const CWaveForm&) = delete;
 
@@ -32,10 +34,14 @@ class CWaveForm {
 
   int32_t WaveFormResult() const;
   com::Variant CType() const;
-  // Always True; neither argument changes.
-  bool Execute(int32_t& Action, com::Variant& data);
+  // Always True; neither argument is read or changed.
+  bool Execute(int32_t& Action, VARIANT& data);
 
  private:
+  // The creating apartment's state, kept alive by this instance: a host may release it while its
+  // thread or process ends, after the thread's own reference is gone, and termination must still
+  // save what the apartment held.
+  std::shared_ptr<SessionState> state_;
   com::Variant module_;
 };
 

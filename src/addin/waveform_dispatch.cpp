@@ -1,5 +1,6 @@
 #include "addin/waveform_dispatch.h"
 
+#include <new>
 #include <string_view>
 
 #include "platform/com/automation.h"
@@ -79,8 +80,9 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
     case DISPID_CWAVEFORM_GETWAVEFORM:
       if (isMethod(flags)) {
         DispatchArguments arguments(params, 2);
-        com::VariantReference wform(arguments, 0);
-        com::ScalarReference<double> wTime(arguments, 1);
+        // Both are checked before the member runs: a refused argument shows no dialog.
+        com::VariantReference wform(arguments, 0, VT_I4);
+        com::DoubleReference wTime(arguments, 1);
         check(v.getWaveform(self, wform.get(), wTime.get()));
         wTime.writeBack();
         return;
@@ -110,11 +112,16 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
       break;
     case DISPID_CWAVEFORM_EXECUTE:
       if (isMethod(flags)) {
+        // Execute reads neither argument, so any form of either is accepted as it is.
         DispatchArguments arguments(params, 2);
-        com::ScalarReference<int32_t> action(arguments, 0);
-        com::VariantReference data(arguments, 1);
+        VARIANT& action = arguments.at(0);
+        VARIANT& data = arguments.at(1);
+        int32_t unreadAction = 0;
+        int32_t* actionTarget =
+            action.vt == (VT_BYREF | VT_I4) && action.plVal ? action.plVal : &unreadAction;
+        VARIANT* dataTarget = data.vt == (VT_BYREF | VT_VARIANT) && data.pvarVal ? data.pvarVal : &data;
         VARIANT_BOOL done = VARIANT_FALSE;
-        check(v.Execute(self, action.get(), data.get(), &done));
+        check(v.Execute(self, actionTarget, dataTarget, &done));
         com::setResult(result, com::Variant::boolean(done != VARIANT_FALSE));
         return;
       }
@@ -125,6 +132,16 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
   throw DispatchFailure{DISP_E_MEMBERNOTFOUND};
 }
 
+HRESULT reportInExcepInfo(EXCEPINFO& exception, HRESULT status) noexcept {
+  try {
+    const auto record = com::takeErrorInfo();
+    com::fillExcepInfo(exception, record.value_or(com::ErrorRecord{status, {}, {}}));
+    return DISP_E_EXCEPTION;
+  } catch (...) {
+    return status;  // no room for the texts: the status alone
+  }
+}
+
 }  // namespace
 
 HRESULT waveFormGetIDsOfNames(_CWaveForm*, const IID*, OLECHAR** names, uint32_t count, LCID,
@@ -132,13 +149,16 @@ HRESULT waveFormGetIDsOfNames(_CWaveForm*, const IID*, OLECHAR** names, uint32_t
   if (names == nullptr || ids == nullptr) return E_POINTER;
   if (count == 0) return S_OK;
   if (names[0] == nullptr) return E_INVALIDARG;
-  ids[0] = DISPID_UNKNOWN;
-  const std::string wanted = toLowerAscii(
-      com::utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(names[0]))));
-  for (const MemberName& member : memberNames)
-    if (toLowerAscii(member.name) == wanted) ids[0] = member.id;
+  for (uint32_t i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  try {
+    const std::string wanted = toLowerAscii(
+        com::utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(names[0]))));
+    for (const MemberName& member : memberNames)
+      if (toLowerAscii(member.name) == wanted) ids[0] = member.id;
+  } catch (...) {
+    return E_OUTOFMEMORY;  // copying the name is all that can fail
+  }
   // Arguments are passed by position only, so parameter names are not known.
-  for (uint32_t i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
@@ -146,6 +166,7 @@ HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID*, LCID, uint16
                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                        uint32_t* argumentError) {
   if (result != nullptr) VariantInit(result);
+  com::clearErrorInfo();
   try {
     invokeMember(self, member, flags, params, result);
     return S_OK;
@@ -153,11 +174,11 @@ HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID*, LCID, uint16
     if (argumentError != nullptr) *argumentError = failure.argumentIndex;
     return failure.status;
   } catch (const MemberFailure& failure) {
-    // The member's error info travels in EXCEPINFO.
-    const auto record = com::takeErrorInfo();
+    // The member's error info travels in EXCEPINFO; without one it stays this thread's.
     if (exception == nullptr) return failure.status;
-    com::fillExcepInfo(*exception, record.value_or(com::ErrorRecord{failure.status, {}, {}}));
-    return DISP_E_EXCEPTION;
+    return reportInExcepInfo(*exception, failure.status);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
   } catch (...) {
     return E_UNEXPECTED;
   }

@@ -116,10 +116,7 @@ HRESULT getCType(_CWaveForm* self, VARIANT* value) {
 HRESULT execute(_CWaveForm* self, int32_t* action, VARIANT* data, VARIANT_BOOL* result) {
   if (action == nullptr || data == nullptr || result == nullptr) return E_POINTER;
   return com::callBoundary([&] {
-    com::Variant dataValue = com::Variant::adopt(*data);
-    const bool done = instanceOf(self).Execute(*action, dataValue);
-    *data = dataValue.detach();
-    *result = done ? VARIANT_TRUE : VARIANT_FALSE;
+    *result = instanceOf(self).Execute(*action, *data) ? VARIANT_TRUE : VARIANT_FALSE;
   });
 }
 
@@ -139,10 +136,14 @@ uint32_t errorFaceRelease(IThreadErrorInfo* self) { return release(&objectOf(sel
 HRESULT errorFaceGetErrorInfo(IThreadErrorInfo*, IErrorInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
-  const auto record = com::takeErrorInfo();
-  if (!record) return S_FALSE;
-  *info = com::createErrorInfo(*record);
-  return S_OK;
+  try {
+    const auto record = com::takeErrorInfo();
+    if (!record) return S_FALSE;
+    *info = com::createErrorInfo(*record);
+    return S_OK;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 const IThreadErrorInfoVtbl errorFaceVtbl = {errorFaceQuery, errorFaceAddRef, errorFaceRelease,

@@ -1,5 +1,7 @@
 #include "shared/MGlobal.h"
 
+#include <memory>
+
 #include "shared/MLocaleGen.h"
 
 namespace trv3 {
@@ -43,11 +45,34 @@ void SessionState::setCountryCode(const com::Variant& value) {
   MLocaleGen::loadLanguage(code);
 }
 
-namespace MGlobal {
-SessionState& state() {
-  thread_local SessionState apartmentState;
-  return apartmentState;
+namespace {
+
+// Trivially destructible, so it can still be read while the thread's other thread_locals go.
+thread_local bool apartmentEnded = false;
+
+struct Apartment {
+  std::shared_ptr<SessionState> state = std::make_shared<SessionState>();
+  ~Apartment() { apartmentEnded = true; }
+};
+
+// Code that runs after the apartment ended (a host's static or thread_local destructors) shares
+// one state that is never freed: nothing runs late enough to free it.
+std::shared_ptr<SessionState> lateState() {
+  thread_local SessionState* late = nullptr;
+  if (late == nullptr) late = new SessionState;
+  return std::shared_ptr<SessionState>(std::shared_ptr<SessionState>(), late);
 }
+
+}  // namespace
+
+namespace MGlobal {
+std::shared_ptr<SessionState> apartmentState() {
+  if (apartmentEnded) return lateState();
+  thread_local Apartment apartment;
+  return apartment.state;
+}
+
+SessionState& state() { return *apartmentState(); }
 }  // namespace MGlobal
 
 }  // namespace trv3

@@ -1,9 +1,10 @@
-// The shared session state: once per apartment, that is once per host thread (thread_local).
+// The shared session state: once per apartment, that is once per host thread.
 // Every access goes through its accessor pair; setters that take a Variant convert it, and a failed
 // conversion raises the run-time error and leaves the stored value unchanged.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/com/variant.h"
@@ -52,6 +53,9 @@ class SessionState {
 namespace MGlobal {
 // This thread's copy.
 SessionState& state();
+// This thread's copy, shared: whoever holds it can still use it after the thread has let its own
+// reference go (objects released while the thread or the process ends).
+std::shared_ptr<SessionState> apartmentState();
 }  // namespace MGlobal
 
 }  // namespace trv3

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -165,6 +167,35 @@ TEST_F(FetchWaveformTest, ErrorDuringTheDialogsDisplayIsReportedOnce) {
   EXPECT_FALSE(session->wasSent("*idn?"));
   expectNothingDelivered();
   EXPECT_EQ(session.use_count(), 1);
+}
+
+// The block read fails with a C++ exception that is not a run-time error.
+template <class Failure>
+class FailingBlockSession : public ScriptedSession {
+ public:
+  using ScriptedSession::ReadFormatted;
+  void ReadFormatted(io::Int32ArrayTarget&, std::string_view) override { throw Failure(); }
+};
+
+TEST_F(FetchWaveformTest, OutOfMemoryOrAnyFailureInTheTransferIsAFailedFetch) {
+  using Make = std::shared_ptr<ScriptedSession> (*)();
+  const Make failing[] = {[]() -> std::shared_ptr<ScriptedSession> {
+                            return std::make_shared<FailingBlockSession<std::bad_alloc>>();
+                          },
+                          []() -> std::shared_ptr<ScriptedSession> {
+                            return std::make_shared<FailingBlockSession<std::bad_function_call>>();
+                          }};
+  const auto replies = session->replies;
+  for (Make make : failing) {
+    session = make();
+    session->replies = replies;
+    std::vector<std::string> messages;
+    EXPECT_NO_THROW(messages = fetch("ok"));
+    EXPECT_EQ(messages, (std::vector<std::string>{TransferFailed}));
+    EXPECT_TRUE(session->wasSent("waveform:data?"));
+    expectNothingDelivered();
+    EXPECT_EQ(session.use_count(), 1);
+  }
 }
 
 }  // namespace

@@ -155,9 +155,14 @@ TEST_F(DispatchWithoutLanguages, ALoaderErrorTravelsInExcepInfo) {
     EXPECT_EQ(error.scode, static_cast<HRESULT>(0x80040200u));
     EXPECT_EQ(error.description, "Did not find language");
     EXPECT_EQ(error.source, "openlang");
-    // Without an EXCEPINFO the member's own status comes back.
-    EXPECT_EQ(invoke(raw, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {code.raw()}, true).status,
-              static_cast<HRESULT>(0x80040200u));
+    // Without an EXCEPINFO the member's own status comes back, and the error info stays the
+    // thread's, number, description and source.
+    const HRESULT status =
+        invoke(raw, DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, {code.raw()}, true).status;
+    EXPECT_EQ(status, static_cast<HRESULT>(0x80040200u));
+    const com::ErrorRecord kept = com::errorInfoOf(reinterpret_cast<IUnknown*>(raw), status);
+    EXPECT_EQ(kept.description, "Did not find language");
+    EXPECT_EQ(kept.source, "openlang");
   });
 }
 

@@ -12,6 +12,9 @@
 
 #include "addin/waveform_interface.h"
 #include "platform/com/activation.h"
+#include "platform/settings/settings_store.h"
+#include "support/scoped_environment.h"
+#include "support/simulator_process.h"
 #include "support/temp_config_home.h"
 
 namespace trv3::testing {
@@ -86,6 +89,23 @@ class RegisteredAddinWithoutLanguages : public ::testing::Test {
 
   TempConfigHome home_;
   std::filesystem::path folder_;
+};
+
+}  // namespace trv3::testing
+
+namespace trv3::testing {
+
+// A simulated two-channel instrument as the remembered address, and the script dialog that takes
+// 600 points of channel 1: every getWaveform of a host then delivers.
+struct ConfirmedFetchSetup {
+  ConfirmedFetchSetup() {
+    settings::SaveSetting("Velmora\\Quorvalis\\Arb Application", "TRV3 series", "Addr",
+                          simulator.socketResource());
+  }
+
+  test::SimulatorProcess simulator{{"--model", "TRV30K2A", "--display", "1,0"}};
+  ScopedEnvironment userInterface{"TRV3_UI", "script"};
+  ScopedEnvironment script{"TRV3_UI_SCRIPT", "channel 1; points 600; ok"};
 };
 
 }  // namespace trv3::testing

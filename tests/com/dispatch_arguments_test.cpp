@@ -68,21 +68,21 @@ TEST(DispatchArguments, FailedConversionsNameTheArgument) {
   }
 }
 
-TEST(ScalarReference, TypedReferencesAreUsedInPlace) {
+TEST(DoubleReference, TypedReferencesAreUsedInPlace) {
   double time = 1.5;
   std::vector<VARIANT> reversed = {referenceTo(time)};
   DISPPARAMS params = paramsOf(reversed);
   DispatchArguments arguments(&params, 1);
-  ScalarReference<double> wTime(arguments, 0);
+  DoubleReference wTime(arguments, 0);
   EXPECT_EQ(wTime.get(), &time);
 }
 
-TEST(ScalarReference, AReferencedVariantIsConvertedAndWrittenBack) {
+TEST(DoubleReference, AReferencedVariantIsConvertedAndWrittenBack) {
   VARIANT target = Variant("2.5").detach();
   std::vector<VARIANT> reversed = {referenceTo(target)};
   DISPPARAMS params = paramsOf(reversed);
   DispatchArguments arguments(&params, 1);
-  ScalarReference<double> wTime(arguments, 0);
+  DoubleReference wTime(arguments, 0);
   EXPECT_EQ(*wTime.get(), 2.5);
   *wTime.get() = 4e-9;
   wTime.writeBack();
@@ -90,14 +90,15 @@ TEST(ScalarReference, AReferencedVariantIsConvertedAndWrittenBack) {
   EXPECT_EQ(target.dblVal, 4e-9);
 }
 
-TEST(ScalarReference, AValueIsCopiedAndNeverWrittenBack) {
+TEST(DoubleReference, AValueIsCopiedAndNeverWrittenBack) {
   Variant value(int32_t{7});
   std::vector<VARIANT> reversed = {value.raw()};
   DISPPARAMS params = paramsOf(reversed);
   DispatchArguments arguments(&params, 1);
-  ScalarReference<int32_t> action(arguments, 0);
-  *action.get() = 8;
-  action.writeBack();
+  DoubleReference wTime(arguments, 0);
+  *wTime.get() = 8;
+  wTime.writeBack();
+  EXPECT_EQ(value.type(), VT_I4);
   EXPECT_EQ(value.raw().lVal, 7);
 }
 
@@ -107,11 +108,32 @@ TEST(VariantReference, AReferencedVariantIsUsedInPlaceAndAValueThroughACopy) {
   std::vector<VARIANT> reversed = {value.raw(), referenceTo(target)};
   DISPPARAMS params = paramsOf(reversed);
   DispatchArguments arguments(&params, 2);
-  VariantReference wform(arguments, 0);
+  VariantReference wform(arguments, 0, VT_I4);
   EXPECT_EQ(wform.get(), &target);
-  VariantReference data(arguments, 1);
+  VariantReference data(arguments, 1, VT_I4);
   EXPECT_NE(data.get(), &value.raw());
   EXPECT_EQ(Variant::valueOf(*data.get()).toText(), "v");
+}
+
+TEST(VariantReference, ATypedArrayReferenceGetsTheCallsArrayOrItsOwnBack) {
+  SAFEARRAY* own = SafeArrayCreateVector(VT_I4, 0, 2);
+  SAFEARRAY* samples = own;
+  VARIANT reference{};
+  reference.vt = VT_BYREF | VT_ARRAY | VT_I4;
+  reference.pparray = &samples;
+  std::vector<VARIANT> reversed = {reference};
+  DISPPARAMS params = paramsOf(reversed);
+  DispatchArguments arguments(&params, 1);
+  { VariantReference untouched(arguments, 0, VT_I4); }
+  EXPECT_EQ(samples, own);
+  {
+    VariantReference wform(arguments, 0, VT_I4);
+    Variant delivered(Int32SafeArray(5));
+    VariantCopy(wform.get(), &delivered.raw());
+  }
+  ASSERT_NE(samples, nullptr);
+  EXPECT_EQ(samples->rgsabound[0].cElements, 5u);
+  EXPECT_EQ(SafeArrayDestroy(samples), S_OK);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/com/automation.h"
 #include "platform/com/variant.h"
 
@@ -52,14 +54,63 @@ TEST(Int32SafeArray, VariantCopiesOwnTheirElements) {
   EXPECT_EQ(Variant("x").int32Array(), nullptr);
 }
 
-TEST(SafeArrayFunctions, OnlyOneDimensionalInt32ArraysAreMade) {
-  EXPECT_EQ(SafeArrayCreateVector(VT_R8, 0, 3), nullptr);
-  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 0);
-  int32_t upper = 0;
-  EXPECT_EQ(SafeArrayGetUBound(array, 1, &upper), S_OK);
-  EXPECT_EQ(upper, -1);  // an empty array ends before it starts
-  EXPECT_EQ(SafeArrayGetUBound(array, 2, &upper), DISP_E_BADINDEX);
-  EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+TEST(SafeArrayFunctions, EveryValueTypeRecordsItsTypeBeforeTheDescriptor) {
+  const VARTYPE types[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_INT, VT_UINT, VT_I8,
+                           VT_UI8, VT_R4,  VT_R8, VT_CY, VT_DATE, VT_DECIMAL, VT_BOOL, VT_ERROR,
+                           VT_BSTR, VT_VARIANT, VT_UNKNOWN, VT_DISPATCH};
+  for (VARTYPE type : types) {
+    SAFEARRAY* array = SafeArrayCreateVector(type, -1, 3);
+    ASSERT_NE(array, nullptr) << type;
+    EXPECT_TRUE(array->fFeatures & FADF_HAVEVARTYPE);
+    uint32_t stored = 0;
+    std::memcpy(&stored, reinterpret_cast<char*>(array) - 4, sizeof stored);
+    EXPECT_EQ(stored, type);
+    VARTYPE reported = VT_EMPTY;
+    EXPECT_EQ(SafeArrayGetVartype(array, &reported), S_OK);
+    EXPECT_EQ(reported, type);
+    int32_t upper = 0;
+    EXPECT_EQ(SafeArrayGetUBound(array, 1, &upper), S_OK);
+    EXPECT_EQ(upper, 1);
+    EXPECT_EQ(SafeArrayGetUBound(array, 2, &upper), DISP_E_BADINDEX);
+    EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+  }
+  EXPECT_EQ(SafeArrayCreateVector(VT_NULL, 0, 3), nullptr);
+}
+
+// Copies own their texts and nested Variants, and clearing frees them: the leak checker of the
+// sanitized build sees anything left behind.
+TEST(SafeArrayFunctions, VariantsCopyAndClearArraysOfAnyElementDeeply) {
+  const SAFEARRAYBOUND bounds[2] = {{2, 0}, {1, 5}};
+  SAFEARRAY* texts = SafeArrayCreate(VT_BSTR, 2, bounds);
+  ASSERT_NE(texts, nullptr);
+  EXPECT_EQ(SafeArrayGetDim(texts), 2u);
+  auto* text = static_cast<BSTR*>(texts->pvData);
+  text[0] = SysAllocString(reinterpret_cast<const OLECHAR*>(u"one"));
+  text[1] = SysAllocString(reinterpret_cast<const OLECHAR*>(u"two"));
+  int32_t lower = 0;
+  EXPECT_EQ(SafeArrayGetLBound(texts, 1, &lower), S_OK);
+  EXPECT_EQ(lower, 5);
+
+  SAFEARRAY* variants = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+  auto* element = static_cast<VARIANT*>(variants->pvData);
+  element[0] = Variant("nested").detach();
+  element[1].vt = VT_ARRAY | VT_BSTR;
+  element[1].parray = texts;
+  VARIANT held{};
+  held.vt = VT_ARRAY | VT_VARIANT;
+  held.parray = variants;
+
+  VARIANT copy{};
+  ASSERT_EQ(VariantCopy(&copy, &held), S_OK);
+  const auto* copied = static_cast<const VARIANT*>(copy.parray->pvData);
+  EXPECT_EQ(Variant::valueOf(copied[0]).toText(), "nested");
+  EXPECT_NE(copied[0].bstrVal, element[0].bstrVal);
+  const auto* copiedText = static_cast<const BSTR*>(copied[1].parray->pvData);
+  EXPECT_NE(copiedText[1], text[1]);
+  EXPECT_EQ(SysStringLen(copiedText[1]), 3u);
+  EXPECT_EQ(VariantClear(&held), S_OK);
+  EXPECT_EQ(VariantClear(&copy), S_OK);
+  EXPECT_EQ(copy.vt, VT_EMPTY);
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 /* The binary interface of our component model, usable from C and C++: status codes, GUIDs, UTF-16
-   BSTRs, 1-D SAFEARRAYs, VARIANTs and the IUnknown / IClassFactory / IDispatch vtables. The vtable
+   BSTRs, SAFEARRAYs, VARIANTs and the IUnknown / IClassFactory / IDispatch vtables. The vtable
    layout is the COM one (a pointer to a table of function pointers, `this` first), so a host written
-   in C can call the add-in. */
+   in C can call the add-in.
+
+   Memory the add-in hands to a host comes from the C heap (malloc), laid out as automation lays it:
+   - a BSTR's block starts at its 32-bit length prefix: free((uint32_t*)text - 1);
+   - a SAFEARRAY's elements are a block of their own (pvData); its descriptor block starts 16 bytes
+     before the descriptor when fFeatures has FADF_HAVEVARTYPE, FADF_HAVEIID or FADF_RECORD (the
+     element type is then the 32-bit value just before the descriptor), else at the descriptor. */
 #ifndef TRV3_COM_ABI_H
 #define TRV3_COM_ABI_H
 
@@ -43,6 +49,7 @@ typedef uint32_t LCID;
 #define DISP_E_BADVARTYPE ((HRESULT)0x80020008u)
 #define DISP_E_BADPARAMCOUNT ((HRESULT)0x8002000Eu)
 #define DISP_E_BADINDEX ((HRESULT)0x8002000Bu)
+#define DISP_E_ARRAYISLOCKED ((HRESULT)0x8002000Du)
 #define SELFREG_E_TYPELIB ((HRESULT)0x80040200u)
 #define SELFREG_E_CLASS ((HRESULT)0x80040201u)
 #define CTL_E_BASE ((HRESULT)0x800A0000u) /* run-time error n travels as CTL_E_BASE + n */
@@ -66,22 +73,67 @@ enum VARENUM {
   VT_NULL = 1,
   VT_I2 = 2,
   VT_I4 = 3,
+  VT_R4 = 4,
   VT_R8 = 5,
+  VT_CY = 6,
+  VT_DATE = 7,
   VT_BSTR = 8,
   VT_DISPATCH = 9,
   VT_ERROR = 10,
   VT_BOOL = 11,
   VT_VARIANT = 12,
   VT_UNKNOWN = 13,
+  VT_DECIMAL = 14,
+  VT_I1 = 16,
+  VT_UI1 = 17,
+  VT_UI2 = 18,
+  VT_UI4 = 19,
+  VT_I8 = 20,
+  VT_UI8 = 21,
+  VT_INT = 22,
+  VT_UINT = 23,
   VT_ARRAY = 0x2000,
-  VT_BYREF = 0x4000
+  VT_BYREF = 0x4000,
+  VT_TYPEMASK = 0x0FFF
 };
+
+/* Days since 30 December 1899, the fraction being the time of day. */
+typedef double DATE;
+/* Currency: a 64-bit integer scaled by 10000. */
+typedef struct CY {
+  int64_t int64;
+} CY;
+/* A 96-bit integer (Hi32, then Lo64) divided by 10 to the power scale (0 to 28); sign is 0 or
+   DECIMAL_NEG. A VT_DECIMAL VARIANT is a DECIMAL in the VARIANT's first 16 bytes, its wReserved
+   being the VARIANT's vt. */
+typedef struct DECIMAL {
+  uint16_t wReserved;
+  uint8_t scale;
+  uint8_t sign;
+  uint32_t Hi32;
+  uint64_t Lo64;
+} DECIMAL;
+#define DECIMAL_NEG ((uint8_t)0x80)
 
 typedef struct SAFEARRAYBOUND {
   uint32_t cElements;
   int32_t lLbound;
 } SAFEARRAYBOUND;
 
+/* SAFEARRAY features */
+#define FADF_AUTO 0x0001u      /* on the stack: never freed */
+#define FADF_STATIC 0x0002u    /* static storage: never freed */
+#define FADF_EMBEDDED 0x0004u  /* inside a structure: never freed */
+#define FADF_FIXEDSIZE 0x0010u
+#define FADF_RECORD 0x0020u
+#define FADF_HAVEIID 0x0040u
+#define FADF_HAVEVARTYPE 0x0080u
+#define FADF_BSTR 0x0100u
+#define FADF_UNKNOWN 0x0200u
+#define FADF_DISPATCH 0x0400u
+#define FADF_VARIANT 0x0800u
+
+/* rgsabound holds cDims bounds, the last dimension first. */
 typedef struct SAFEARRAY {
   uint16_t cDims;
   uint16_t fFeatures;
@@ -101,23 +153,47 @@ typedef struct VARIANT {
   uint16_t wReserved2;
   uint16_t wReserved3;
   union {
+    int8_t cVal;
+    uint8_t bVal;
     int16_t iVal;
+    uint16_t uiVal;
     int32_t lVal;
+    uint32_t ulVal;
+    int32_t intVal;
+    uint32_t uintVal;
+    int64_t llVal;
+    uint64_t ullVal;
+    float fltVal;
     double dblVal;
+    CY cyVal;
+    DATE date;
     VARIANT_BOOL boolVal;
     HRESULT scode;
     BSTR bstrVal;
     IUnknown* punkVal;
     IDispatch* pdispVal;
     SAFEARRAY* parray;
+    int8_t* pcVal;
+    uint8_t* pbVal;
     int16_t* piVal;
+    uint16_t* puiVal;
     int32_t* plVal;
+    uint32_t* pulVal;
+    int32_t* pintVal;
+    uint32_t* puintVal;
+    int64_t* pllVal;
+    uint64_t* pullVal;
+    float* pfltVal;
     double* pdblVal;
+    CY* pcyVal;
+    DATE* pdate;
     VARIANT_BOOL* pboolVal;
+    HRESULT* pscode;
     BSTR* pbstrVal;
     IUnknown** ppunkVal;
     IDispatch** ppdispVal;
     SAFEARRAY** pparray;
+    DECIMAL* pdecVal;
     struct VARIANT* pvarVal;
     struct {
       void* pvRecord;
@@ -126,6 +202,16 @@ typedef struct VARIANT {
   };
 } VARIANT;
 typedef VARIANT VARIANTARG;
+
+#ifdef __cplusplus
+#define TRV3_ABI_ASSERT(condition, message) static_assert(condition, message)
+#else
+#define TRV3_ABI_ASSERT(condition, message) _Static_assert(condition, message)
+#endif
+TRV3_ABI_ASSERT(sizeof(DECIMAL) == 16, "DECIMAL is 16 bytes");
+TRV3_ABI_ASSERT(sizeof(VARIANT) >= sizeof(DECIMAL), "a DECIMAL fits in a VARIANT");
+TRV3_ABI_ASSERT(sizeof(VARIANT) == 8 + 2 * sizeof(void*), "VARIANT has the automation size");
+#undef TRV3_ABI_ASSERT
 
 typedef struct DISPPARAMS {
   VARIANTARG* rgvarg; /* arguments in reverse order */
@@ -224,12 +310,14 @@ typedef HRESULT (*DllGetClassObjectFn)(const CLSID* clsid, const IID* iid, void*
 typedef HRESULT (*DllCanUnloadNowFn)(void);
 typedef HRESULT (*DllRegisterServerFn)(void);
 
-extern const IID IID_IUnknown;
-extern const IID IID_IDispatch;
-extern const IID IID_IClassFactory;
-extern const IID IID_IErrorInfo;
-extern const IID IID_IThreadErrorInfo;
-extern const GUID GUID_NULL;
+static const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID IID_IErrorInfo = {
+    0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
+static const IID IID_IThreadErrorInfo = {
+    0x65574581, 0x498A, 0x4295, {0xB4, 0xA3, 0x55, 0x87, 0xB5, 0xF1, 0x34, 0x85}};
+static const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 #ifdef __cplusplus
 }

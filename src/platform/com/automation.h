@@ -1,5 +1,5 @@
-/* The automation helpers that hosts written in C use on our ABI types: BSTRs (a 32-bit byte-length
-   prefix, UTF-16 text, a NUL terminator), 1-D SAFEARRAYs of VT_I4 and VARIANTs. Everything is
+/* The automation helpers on our ABI types: BSTRs (a 32-bit byte-length prefix, UTF-16 text, a NUL
+   terminator), SAFEARRAYs and VARIANTs. Everything is
    allocated with the C heap, so memory handed across a module boundary can be freed on either
    side. */
 #ifndef TRV3_COM_AUTOMATION_H
@@ -17,10 +17,14 @@ void SysFreeString(BSTR text);                                /* NULL is fine */
 uint32_t SysStringLen(BSTR text);                             /* in UTF-16 units; 0 for NULL */
 uint32_t SysStringByteLen(BSTR text);
 
-/* Only VT_I4 elements are supported; any other type gives NULL. */
+/* Zero-filled arrays of any value type; the element type is recorded with FADF_HAVEVARTYPE. */
+SAFEARRAY* SafeArrayCreate(VARTYPE type, uint32_t dimensions, const SAFEARRAYBOUND* bounds);
 SAFEARRAY* SafeArrayCreateVector(VARTYPE type, int32_t lowerBound, uint32_t count);
+/* Frees the elements' texts, Variants and object references with the array. */
 HRESULT SafeArrayDestroy(SAFEARRAY* array);
-HRESULT SafeArrayCopy(const SAFEARRAY* source, SAFEARRAY** copy);
+HRESULT SafeArrayCopy(const SAFEARRAY* source, SAFEARRAY** copy); /* deep */
+HRESULT SafeArrayGetVartype(const SAFEARRAY* array, VARTYPE* type);
+uint32_t SafeArrayGetDim(const SAFEARRAY* array);
 HRESULT SafeArrayGetLBound(const SAFEARRAY* array, uint32_t dimension, int32_t* bound);
 HRESULT SafeArrayGetUBound(const SAFEARRAY* array, uint32_t dimension, int32_t* bound);
 

@@ -1,6 +1,6 @@
 #include "platform/com/dispatch_arguments.h"
 
-#include <type_traits>
+#include <utility>
 
 #include "platform/com/automation.h"
 #include "platform/runtime/errors.h"
@@ -18,12 +18,7 @@ auto converted(uint32_t index, Convert&& convert) -> decltype(convert()) {
   }
 }
 
-template <class T>
-constexpr VARTYPE typeOf();
-template <>
-constexpr VARTYPE typeOf<int32_t>() { return VT_I4; }
-template <>
-constexpr VARTYPE typeOf<double>() { return VT_R8; }
+DispatchFailure mismatch(uint32_t index) { return DispatchFailure{DISP_E_TYPEMISMATCH, index}; }
 
 }  // namespace
 
@@ -53,40 +48,50 @@ double DispatchArguments::doubleValue(uint32_t position) const {
   return converted(indexOf(position), [&] { return v.toDouble(); });
 }
 
-template <class T>
-ScalarReference<T>::ScalarReference(const DispatchArguments& arguments, uint32_t position) {
+DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t position) {
   VARIANT& argument = arguments.at(position);
-  if (argument.vt == (VT_BYREF | typeOf<T>()) && argument.plVal != nullptr) {
-    target_ = reinterpret_cast<T*>(argument.plVal);
+  const bool reference = argument.vt & VT_BYREF;
+  if (reference && argument.pdblVal == nullptr) throw mismatch(arguments.indexOf(position));
+  if (argument.vt == (VT_BYREF | VT_R8)) {
+    target_ = argument.pdblVal;
     return;
   }
-  if (argument.vt == (VT_BYREF | VT_VARIANT)) variant_ = argument.pvarVal;
-  if constexpr (std::is_same_v<T, int32_t>)
-    local_ = arguments.int32Value(position);
-  else
-    local_ = arguments.doubleValue(position);
+  if (argument.vt == (VT_BYREF | VT_VARIANT))
+    variant_ = argument.pvarVal;
+  else if (reference)
+    throw mismatch(arguments.indexOf(position));
+  local_ = arguments.doubleValue(position);
 }
 
-template <class T>
-void ScalarReference<T>::writeBack() {
+void DoubleReference::writeBack() {
   if (variant_ == nullptr) return;
   VariantClear(variant_);
-  variant_->vt = typeOf<T>();
-  if constexpr (std::is_same_v<T, int32_t>)
-    variant_->lVal = local_;
-  else
-    variant_->dblVal = local_;
+  variant_->vt = VT_R8;
+  variant_->dblVal = local_;
 }
 
-template class ScalarReference<int32_t>;
-template class ScalarReference<double>;
-
-VariantReference::VariantReference(const DispatchArguments& arguments, uint32_t position) {
+VariantReference::VariantReference(const DispatchArguments& arguments, uint32_t position,
+                                   VARTYPE arrayElements) {
   VARIANT& argument = arguments.at(position);
-  if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal != nullptr)
-    target_ = argument.pvarVal;
-  else
+  if ((argument.vt & VT_BYREF) == 0) {
     local_ = arguments.value(position);
+  } else if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal != nullptr) {
+    target_ = argument.pvarVal;
+  } else if (argument.vt == (VT_BYREF | VT_ARRAY | arrayElements) && argument.pparray != nullptr) {
+    array_ = argument.pparray;
+    arrayType_ = VT_ARRAY | arrayElements;
+    local_.raw().vt = arrayType_;
+    local_.raw().parray = std::exchange(*array_, nullptr);
+  } else {
+    throw mismatch(arguments.indexOf(position));
+  }
+}
+
+// The caller's array variable gets what the call left, or its own array back. A value of another
+// type cannot live in that variable and is dropped.
+VariantReference::~VariantReference() {
+  if (array_ == nullptr) return;
+  if (local_.type() == arrayType_) *array_ = local_.detach().parray;
 }
 
 void setResult(VARIANT* result, Variant value) {

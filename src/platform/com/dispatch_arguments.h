@@ -1,6 +1,7 @@
 // The arguments of an IDispatch::Invoke call, read the way automation servers read them:
 // positions count from the first parameter (DISPPARAMS holds them in reverse order), a parameter
-// passed by reference is used in place, and one passed by value is converted into a local copy.
+// passed by reference is used in place, and one passed by value is converted into a local copy by
+// the run-time's rules (Variant's conversions).
 #pragma once
 
 #include <cstdint>
@@ -36,34 +37,38 @@ class DispatchArguments {
   uint32_t count_;
 };
 
-// A 32-bit integer or double parameter passed by reference: a typed reference is used in place; a
-// reference to a Variant or a value is converted into a local copy, and writeBack() stores the
-// copy into a referenced Variant.
-template <class T>
-class ScalarReference {
+// A double parameter passed by reference: a reference to a double is used in place; a reference to
+// a Variant, or a value, is converted into a local copy, and writeBack() stores the copy into the
+// referenced Variant. A reference to any other type is refused (DISP_E_TYPEMISMATCH), so that no
+// call succeeds while the caller's variable stays untouched.
+class DoubleReference {
  public:
-  ScalarReference(const DispatchArguments& arguments, uint32_t position);
-  T* get() { return target_ ? target_ : &local_; }
+  DoubleReference(const DispatchArguments& arguments, uint32_t position);
+  double* get() { return target_ ? target_ : &local_; }
   void writeBack();
 
  private:
   VARIANT* variant_ = nullptr;  // a referenced Variant to write back into
-  T* target_ = nullptr;         // a typed reference used in place
-  T local_{};
+  double* target_ = nullptr;    // a typed reference used in place
+  double local_ = 0.0;
 };
 
-extern template class ScalarReference<int32_t>;
-extern template class ScalarReference<double>;
-
-// A Variant parameter: a reference to a Variant is used in place, anything else through a copy of
-// its value that the call may change freely.
+// A Variant parameter: a reference to a Variant is used in place; a reference to an array of
+// `arrayElements` travels in a local Variant and goes back to the caller's variable when this
+// ends; a value is copied, and the call may change the copy freely. A reference to any other type
+// is refused (DISP_E_TYPEMISMATCH).
 class VariantReference {
  public:
-  VariantReference(const DispatchArguments& arguments, uint32_t position);
+  VariantReference(const DispatchArguments& arguments, uint32_t position, VARTYPE arrayElements);
+  ~VariantReference();
+  VariantReference(const VariantReference&) = delete;
+  VariantReference& operator=(const VariantReference&) = delete;
   VARIANT* get() { return target_ ? target_ : &local_.raw(); }
 
  private:
   VARIANT* target_ = nullptr;
+  SAFEARRAY** array_ = nullptr;  // the caller's typed array variable
+  VARTYPE arrayType_ = VT_EMPTY;
   Variant local_;
 };
 

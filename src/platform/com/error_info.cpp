@@ -24,7 +24,7 @@ HRESULT textOut(BSTR* out, const std::string& text) {
   if (out == nullptr) return E_POINTER;
   try {
     *out = allocBstr(text);
-  } catch (const RuntimeError&) {
+  } catch (...) {
     *out = nullptr;
     return E_OUTOFMEMORY;
   }

@@ -4,16 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-extern "C" {
-const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID IID_IErrorInfo = {0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
-const IID IID_IThreadErrorInfo = {
-    0x65574581, 0x498A, 0x4295, {0xB4, 0xA3, 0x55, 0x87, 0xB5, 0xF1, 0x34, 0x85}};
-const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-}
-
 bool operator==(const GUID& a, const GUID& b) {
   return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
          std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;

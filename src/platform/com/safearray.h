@@ -1,5 +1,6 @@
-// The sample array handed to the host: a 1-D SAFEARRAY of VT_I4 with lower bound 0 that a block
-// read fills in place and that moves into a Variant without copying its elements.
+// SAFEARRAYs of any element type, copied deeply and destroyed with what their elements own; and the
+// sample array handed to the host: a 1-D SAFEARRAY of VT_I4 with lower bound 0 that a block read
+// fills in place and that moves into a Variant without copying its elements.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,10 @@
 #include "platform/io/io_session.h"
 
 namespace trv3::com {
+
+// The element type comes from the Variant that holds the array, which a host's array may not record.
+HRESULT copyArray(const SAFEARRAY* source, VARTYPE elementType, SAFEARRAY** copy);
+HRESULT destroyArray(SAFEARRAY* array, VARTYPE elementType);
 
 class Int32SafeArray final : public io::Int32ArrayTarget {
  public:

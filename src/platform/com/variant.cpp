@@ -1,6 +1,8 @@
 #include "platform/com/variant.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "platform/com/automation.h"
@@ -18,6 +20,14 @@ std::string doubleToText(double value) {
   if (value == 0.0) return "0";
   char text[40];
   std::snprintf(text, sizeof text, "%.15G", value);
+  return text;
+}
+
+// A single's text: up to 7 significant digits.
+std::string floatToText(float value) {
+  if (value == 0.0f) return "0";
+  char text[24];
+  std::snprintf(text, sizeof text, "%.7G", static_cast<double>(value));
   return text;
 }
 
@@ -127,35 +137,65 @@ VARIANT Variant::detach() {
   return out;
 }
 
-std::string Variant::toText() const {
-  const Variant held = valueOf(raw_);
-  const VARIANT& v = held.raw();
-  switch (v.vt) {
-    case VT_EMPTY: return {};
-    case VT_NULL: raise(InvalidUseOfNull, "Invalid use of Null");
-    case VT_I2: return std::to_string(v.iVal);
-    case VT_I4: return std::to_string(v.lVal);
-    case VT_R8: return doubleToText(v.dblVal);
-    case VT_BOOL: return v.boolVal ? "True" : "False";
-    case VT_BSTR: return bstrToUtf8(v.bstrVal);
-    default: raise(rt::TypeMismatch);
-  }
+namespace {
+
+// A DECIMAL's value: its 96-bit integer scaled down by its power of ten.
+double decimalValue(const VARIANT& v) {
+  DECIMAL d;
+  std::memcpy(&d, &v, sizeof d);
+  if (d.scale > 28) raise(rt::Overflow);
+  const long double magnitude =
+      (static_cast<long double>(d.Hi32) * 18446744073709551616.0L + d.Lo64) /
+      std::pow(10.0L, d.scale);
+  return static_cast<double>((d.sign & DECIMAL_NEG) ? -magnitude : magnitude);
 }
 
-double Variant::toDouble() const {
-  const Variant held = valueOf(raw_);
-  const VARIANT& v = held.raw();
+// The one table of how each scalar type reads as a number, as the run-time converts it: Booleans
+// are -1 and 0, currency is scaled by 10000, a date is its day count, text must hold a number.
+double numberOf(const VARIANT& v) {
   switch (v.vt) {
     case VT_EMPTY: return 0.0;
     case VT_NULL: raise(InvalidUseOfNull, "Invalid use of Null");
+    case VT_I1: return v.cVal;
+    case VT_UI1: return v.bVal;
     case VT_I2: return v.iVal;
+    case VT_UI2: return v.uiVal;
     case VT_I4: return v.lVal;
+    case VT_UI4: return v.ulVal;
+    case VT_INT: return v.intVal;
+    case VT_UINT: return v.uintVal;
+    case VT_I8: return static_cast<double>(v.llVal);
+    case VT_UI8: return static_cast<double>(v.ullVal);
+    case VT_R4: return v.fltVal;
     case VT_R8: return v.dblVal;
+    case VT_DATE: return v.date;
+    case VT_CY: return static_cast<double>(v.cyVal.int64) / 10000.0;
+    case VT_DECIMAL: return decimalValue(v);
     case VT_BOOL: return v.boolVal ? -1.0 : 0.0;
     case VT_BSTR: return textToDouble(bstrToUtf8(v.bstrVal));
     default: raise(rt::TypeMismatch);
   }
 }
+
+}  // namespace
+
+std::string Variant::toText() const {
+  const Variant held = valueOf(raw_);
+  const VARIANT& v = held.raw();
+  switch (v.vt) {
+    case VT_EMPTY: return {};
+    case VT_I8: return std::to_string(v.llVal);
+    case VT_UI8: return std::to_string(v.ullVal);
+    case VT_R4: return floatToText(v.fltVal);
+    case VT_BOOL: return v.boolVal ? "True" : "False";
+    case VT_BSTR: return bstrToUtf8(v.bstrVal);
+    // A date reads as a calendar text, which no caller of ours needs.
+    case VT_DATE: raise(rt::TypeMismatch);
+    default: return doubleToText(numberOf(v));
+  }
+}
+
+double Variant::toDouble() const { return numberOf(valueOf(raw_).raw()); }
 
 // Integers go through the double value: every 32-bit integer is exact there, and fractions take the
 // run-time's half-to-even rounding.
@@ -169,7 +209,7 @@ bool Variant::toBool() const {
   switch (v.vt) {
     case VT_BOOL: return v.boolVal != 0;
     case VT_BSTR: return textToBool(bstrToUtf8(v.bstrVal));
-    default: return toDouble() != 0.0;
+    default: return numberOf(v) != 0.0;
   }
 }
 

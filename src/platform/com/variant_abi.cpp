@@ -1,5 +1,24 @@
-// VariantInit / VariantClear / VariantCopy / VariantCopyInd for the types our Variants hold.
+// VariantInit / VariantClear / VariantCopy / VariantCopyInd for every value type of value_types.h,
+// arrays of any of them included.
+#include <cstddef>
+#include <cstring>
+
 #include "platform/com/automation.h"
+#include "platform/com/safearray.h"
+#include "platform/com/value_types.h"
+
+namespace {
+
+constexpr size_t ValueOffset = offsetof(VARIANT, lVal);
+
+bool isStorable(VARTYPE type) {
+  const VARTYPE base = type & VT_TYPEMASK;
+  if (type & VT_ARRAY) return (type & ~(VT_ARRAY | VT_BYREF | VT_TYPEMASK)) == 0 && trv3::com::valueSize(base) > 0;
+  if ((type & ~(VT_BYREF | VT_TYPEMASK)) != 0) return false;
+  return base == VT_EMPTY || base == VT_NULL || trv3::com::valueSize(base) > 0;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -10,13 +29,14 @@ void VariantInit(VARIANT* variant) {
 
 HRESULT VariantClear(VARIANT* variant) {
   if (variant == nullptr) return E_INVALIDARG;
-  if ((variant->vt & VT_BYREF) == 0) {
-    if (variant->vt & VT_ARRAY) {
-      const HRESULT hr = SafeArrayDestroy(variant->parray);
+  const VARTYPE type = variant->vt;
+  if ((type & VT_BYREF) == 0) {
+    if (type & VT_ARRAY) {
+      const HRESULT hr = trv3::com::destroyArray(variant->parray, type & VT_TYPEMASK);
       if (FAILED(hr)) return hr;
-    } else if (variant->vt == VT_BSTR) {
+    } else if (type == VT_BSTR) {
       SysFreeString(variant->bstrVal);
-    } else if ((variant->vt == VT_UNKNOWN || variant->vt == VT_DISPATCH) && variant->punkVal) {
+    } else if ((type == VT_UNKNOWN || type == VT_DISPATCH) && variant->punkVal) {
       variant->punkVal->lpVtbl->Release(variant->punkVal);
     }
   }
@@ -27,13 +47,12 @@ HRESULT VariantClear(VARIANT* variant) {
 HRESULT VariantCopy(VARIANT* target, const VARIANT* source) {
   if (target == nullptr || source == nullptr) return E_INVALIDARG;
   if (target == source) return S_OK;
-  const HRESULT cleared = VariantClear(target);
-  if (FAILED(cleared)) return cleared;
+  if (!isStorable(source->vt)) return DISP_E_BADVARTYPE;
   VARIANT copy = *source;
   if ((source->vt & VT_BYREF) == 0) {
     if (source->vt & VT_ARRAY) {
-      if (source->vt != (VT_ARRAY | VT_I4)) return DISP_E_BADVARTYPE;
-      const HRESULT hr = SafeArrayCopy(source->parray, &copy.parray);
+      const HRESULT hr =
+          trv3::com::copyArray(source->parray, source->vt & VT_TYPEMASK, &copy.parray);
       if (FAILED(hr)) return hr;
     } else if (source->vt == VT_BSTR && source->bstrVal != nullptr) {
       copy.bstrVal = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
@@ -42,6 +61,11 @@ HRESULT VariantCopy(VARIANT* target, const VARIANT* source) {
       source->punkVal->lpVtbl->AddRef(source->punkVal);
     }
   }
+  const HRESULT cleared = VariantClear(target);
+  if (FAILED(cleared)) {
+    VariantClear(&copy);
+    return cleared;
+  }
   *target = copy;
   return S_OK;
 }
@@ -49,7 +73,8 @@ HRESULT VariantCopy(VARIANT* target, const VARIANT* source) {
 HRESULT VariantCopyInd(VARIANT* target, const VARIANT* source) {
   if (target == nullptr || source == nullptr) return E_INVALIDARG;
   if ((source->vt & VT_BYREF) == 0) return VariantCopy(target, source);
-  if (source->plVal == nullptr) return E_INVALIDARG;
+  if (!isStorable(source->vt)) return DISP_E_BADVARTYPE;
+  if (source->pvarVal == nullptr) return E_INVALIDARG;
   const VARTYPE type = source->vt & ~VT_BYREF;
   if (type == VT_VARIANT) {
     // A reference to a Variant never refers to another reference.
@@ -58,22 +83,15 @@ HRESULT VariantCopyInd(VARIANT* target, const VARIANT* source) {
   }
   VARIANT value;  // borrows the referenced value; VariantCopy makes the owned copy
   VariantInit(&value);
-  value.vt = type;
   if (type & VT_ARRAY) {
     value.parray = *source->pparray;
+  } else if (type == VT_DECIMAL) {
+    std::memcpy(&value, source->pdecVal, sizeof(DECIMAL));  // a DECIMAL fills the whole VARIANT
   } else {
-    switch (type) {
-      case VT_I2: value.iVal = *source->piVal; break;
-      case VT_I4: value.lVal = *source->plVal; break;
-      case VT_ERROR: value.scode = *source->plVal; break;
-      case VT_R8: value.dblVal = *source->pdblVal; break;
-      case VT_BOOL: value.boolVal = *source->pboolVal; break;
-      case VT_BSTR: value.bstrVal = *source->pbstrVal; break;
-      case VT_UNKNOWN: value.punkVal = *source->ppunkVal; break;
-      case VT_DISPATCH: value.pdispVal = *source->ppdispVal; break;
-      default: return DISP_E_BADVARTYPE;
-    }
+    std::memcpy(reinterpret_cast<char*>(&value) + ValueOffset, source->pvarVal,
+                trv3::com::valueSize(type));
   }
+  value.vt = type;
   return VariantCopy(target, &value);
 }
 
