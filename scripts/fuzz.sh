@@ -3,7 +3,7 @@
 # at lowest priority and at most two at a time, starting from the seed corpus in
 # tests/fuzz/corpus/<target>. New inputs collect in build-fuzz/corpus/<target>, findings in
 # build-fuzz/findings/<target>; a finding is fixed and its input added to the seed corpus.
-# Prints executions and coverage (edges, features) per target.
+# Prints executions and coverage (edges covered of all instrumented, features) per target.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,11 +21,13 @@ run_target() {
   nice -n 19 "build-fuzz/bin/fuzz_$name" -max_total_time="$seconds" -rss_limit_mb=2048 \
     -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "tests/fuzz/corpus/$name" \
     >"build-fuzz/$name.log" 2>&1 || true
-  local done runs
-  done=$(grep -E '^#[0-9]+ +DONE' "build-fuzz/$name.log" | tail -n 1)
+  local done runs edges
+  done=$(grep -E '^#[0-9]+[[:space:]]+DONE' "build-fuzz/$name.log" | tail -n 1)
   runs=$(grep -E '^stat::number_of_executed_units' "build-fuzz/$name.log" | awk '{print $2}')
-  printf '%-22s executions %-10s %s findings %s\n' "$name" "${runs:-?}" \
-    "$(grep -oE 'cov: [0-9]+ ft: [0-9]+' <<<"$done")" "$(ls "$findings" | wc -l)"
+  # Every edge instrumented in the program, reachable from the target or not.
+  edges=$(grep -m1 -oE '\(([0-9]+) inline 8-bit counters\)' "build-fuzz/$name.log" | grep -oE '[0-9]+')
+  printf '%-20s executions %-10s %s of %s edges  findings %s\n' "$name" "${runs:-?}" \
+    "$(grep -oE 'cov: [0-9]+ ft: [0-9]+' <<<"$done")" "${edges:-?}" "$(ls "$findings" | wc -l)"
 }
 
 export -f run_target
