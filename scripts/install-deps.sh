@@ -12,6 +12,7 @@ packages=(
   python3 python3-pyvisa-py
   iproute2 util-linux
   fonts-dejavu-core
+  clang llvm
 )
 
 missing=()

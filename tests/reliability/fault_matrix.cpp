@@ -149,6 +149,17 @@ Ending expectedEnding(const Cell& cell) {
   return Ending::FetchFailed;  // NaN preamble, absurd point count, lying block header
 }
 
+const char* endingName(Ending ending) {
+  switch (ending) {
+    case Ending::NotOpened: return "unable";
+    case Ending::RefusedInstrument: return "510";
+    case Ending::RefusedMode: return "512";
+    case Ending::FetchFailed: return "508";
+    case Ending::Delivered: return "delivered";
+  }
+  return "";
+}
+
 Outcome expectedOutcome(const Cell& cell, const std::string& address) {
   const std::string unable = "Unable to communicate with instrument";
   switch (const Ending ending = expectedEnding(cell)) {

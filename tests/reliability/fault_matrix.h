@@ -79,6 +79,8 @@ inline const std::string kText510 = "Not a supported instrument:";
 inline const std::string kText512 = "The acquisition mode is not supported.";
 
 Ending expectedEnding(const Cell& cell);
+// "unable", "510", "512", "508" or "delivered": the message the user sees, or none.
+const char* endingName(Ending ending);
 Outcome expectedOutcome(const Cell& cell, const std::string& address);
 
 }  // namespace trv3::reliability

@@ -103,6 +103,7 @@ TEST_P(FaultMatrix, TellsTheUserOnceEndsInTimeLeaksNothingAndRecovers) {
   }
   const size_t descriptorsBefore = openDescriptors();
   const Outcome expected = expectedOutcome(cell, address);
+  RecordProperty("ending", endingName(expected.ending));
 
   const Fetched faulty = fetch(address, actions);
   EXPECT_EQ(faulty.messages, expected.messages);
