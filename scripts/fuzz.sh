@@ -25,7 +25,7 @@ run_target() {
   done=$(grep -E '^#[0-9]+[[:space:]]+DONE' "build-fuzz/$name.log" | tail -n 1)
   runs=$(grep -E '^stat::number_of_executed_units' "build-fuzz/$name.log" | awk '{print $2}')
   # Every edge instrumented in the program, reachable from the target or not.
-  edges=$(grep -m1 -oE '\(([0-9]+) inline 8-bit counters\)' "build-fuzz/$name.log" | grep -oE '[0-9]+')
+  edges=$(grep -m1 -oE '\(([0-9]+) inline 8-bit counters\)' "build-fuzz/$name.log" | grep -oE '[0-9]+' | head -n 1)
   printf '%-20s executions %-10s %s of %s edges  findings %s\n' "$name" "${runs:-?}" \
     "$(grep -oE 'cov: [0-9]+ ft: [0-9]+' <<<"$done")" "${edges:-?}" "$(ls "$findings" | wc -l)"
 }
