@@ -28,7 +28,9 @@ for target in $(ls tests/fuzz/corpus); do
   LLVM_PROFILE_FILE="$profile/replay.profraw" build-cov/bin/fuzz_replay "$target" "$profile/all" >/dev/null 2>&1
   llvm-profdata merge -sparse "$profile/replay.profraw" -o "$profile/replay.profdata"
   echo "== $target ($(ls "$profile/all" | wc -l) inputs)"
-  # shellcheck disable=SC2086
-  llvm-cov report build-cov/bin/fuzz_replay -instr-profile="$profile/replay.profdata" ${sources[$target]} |
-    awk 'NR > 2 && $1 != "" && $1 !~ /^-/ {print $1, "lines", $(NF-3), "of", $(NF-5)}'
+  report=$(llvm-cov report build-cov/bin/fuzz_replay -instr-profile="$profile/replay.profdata")
+  for source in ${sources[$target]}; do
+    # Columns: file, regions (3), functions (3), lines, missed lines, line cover, branches (3).
+    grep -F "${source##*/} " <<<"$report" | awk '{print $1 ": lines " $(NF-3) " of " $(NF-5)}'
+  done
 done
