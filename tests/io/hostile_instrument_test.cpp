@@ -32,7 +32,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kTimeout{1500};
 // What an operation may take beyond its time-out: the RPC layer's grace plus scheduling.
 constexpr milliseconds kMargin{1000};
-constexpr int64_t kPeakLimitKiB = 40 << 10;
+constexpr int64_t kPeakLimitKiB = 16 << 10;
 constexpr size_t kMiB = size_t{1} << 20;
 
 enum class Operation { Block, Preamble, Identify };
@@ -294,16 +294,18 @@ TEST(HostileInstrument, ConnectionClosedAtEveryByteOfAReply) {
 }
 
 TEST(HostileInstrument, LinkTearDownIsBoundedWhenTheInstrumentNeverAnswers) {
-  const HostileInstrument instrument(Protocol::Vxi11,
-                                     [](const std::string&) { return HostileReply{}; },
-                                     {.tearDownUnanswered = true});
   const int64_t fdsBefore = openFds();
-  auto session = openSession(instrument);
-  session->WriteCommand("*CLS");
-  const auto start = std::chrono::steady_clock::now();
-  session.reset();
-  EXPECT_LE(std::chrono::steady_clock::now() - start, kMargin + milliseconds{1000});
-  EXPECT_EQ(openFds(), fdsBefore);
+  {
+    const HostileInstrument instrument(Protocol::Vxi11,
+                                       [](const std::string&) { return HostileReply{}; },
+                                       {.tearDownUnanswered = true});
+    auto session = openSession(instrument);
+    session->WriteCommand("*CLS");
+    const auto start = std::chrono::steady_clock::now();
+    session.reset();
+    EXPECT_LE(std::chrono::steady_clock::now() - start, kMargin + milliseconds{1000});
+  }
+  EXPECT_EQ(openFds(), fdsBefore);  // the instrument's side closed too: it saw ours go
 }
 
 }  // namespace

@@ -74,6 +74,8 @@ TEST(ReplyReaderBlock, TerminatorIsDroppedWheneverItComesOrNot) {
       {true, {{"#13abc", false}, {"\n", true}, {"next", true}}},
       {true, {{"#13abc", false}, {"", true}, {"next\n", true}}},
       {true, {{"#13abc", true}, {"next\n", true}}},
+      {false, {{"#13abcJUNK\r\n", false}, {"next\n", false}}},
+      {true, {{"#13abcJU", false}, {"NK\n", true}, {"next", true}}},
   };
   for (const auto& [marksEnd, pieces] : cases) {
     ScriptedTransport transport(marksEnd);

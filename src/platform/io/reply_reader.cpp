@@ -99,6 +99,8 @@ void ReplyReader::startReply() {
 }
 
 void ReplyReader::dropBlockTerminator() {
+  // With message marks, everything up to the end of the block's message belongs to it.
+  if (terminatorPending_ && transport_.marksMessageEnd()) begin_ = end_;
   while (terminatorPending_ && unreadSize() > 0) {
     const char c = buffer_[begin_];
     if (c == '\n' || c == '\r') ++begin_;
@@ -205,8 +207,12 @@ size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
     storage.append(unread(), take);
     begin_ += take;
   }
-  // Whether a newline follows, and when, is the instrument's affair: the block is complete.
-  terminatorPending_ = true;
+  // Whether a newline follows, and when, is the instrument's affair: the block is complete. What
+  // came with it up to a newline is its reply's rest, since no other command has gone out yet.
+  if (const void* newline = std::memchr(unread(), '\n', unreadSize()))
+    begin_ = static_cast<const char*>(newline) - buffer_.data() + 1;
+  else
+    terminatorPending_ = true;
   dropBlockTerminator();
   return storage.finish();
 }

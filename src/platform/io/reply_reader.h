@@ -47,7 +47,8 @@ class ReplyReader {
   // Refills the buffer once everything in it has been used. A transport that keeps handing over
   // neither data nor an end of message is not answering: that fails after a few tries.
   void receiveMore(const Deadline& deadline);
-  // Drops as much of a block's ending "\r\n" as has arrived.
+  // Drops as much of a block's ending "\r\n" as has arrived (with message marks: the rest of its
+  // message).
   void dropBlockTerminator();
   char nextByte(const Deadline& deadline);
   size_t readDefiniteBlock(int digitCount, Int32ArrayTarget& target, const Deadline& deadline);
@@ -61,7 +62,7 @@ class ReplyReader {
   size_t end_ = 0;
   // The transport marked the end of a message at end_.
   bool messageEnded_ = false;
-  // A definite block has been read and the newline after it has not come yet.
+  // A definite block has been read and the end of its reply has not come yet.
   bool terminatorPending_ = false;
 };
 
