@@ -147,6 +147,12 @@ typedef struct IUnknown IUnknown;
 typedef struct IDispatch IDispatch;
 typedef struct IClassFactory IClassFactory;
 
+/* A record value; declared outside VARIANT, where C++ allows no type inside an anonymous union. */
+typedef struct BRECORD {
+  void* pvRecord;
+  void* pRecInfo;
+} BRECORD;
+
 typedef struct VARIANT {
   VARTYPE vt;
   uint16_t wReserved1;
@@ -195,10 +201,7 @@ typedef struct VARIANT {
     SAFEARRAY** pparray;
     DECIMAL* pdecVal;
     struct VARIANT* pvarVal;
-    struct {
-      void* pvRecord;
-      void* pRecInfo;
-    } brecVal; /* keeps the size of the platform's VARIANT */
+    BRECORD brecVal; /* keeps the size of the platform's VARIANT */
   };
 } VARIANT;
 typedef VARIANT VARIANTARG;
