@@ -13,6 +13,7 @@ packages=(
   iproute2 util-linux
   fonts-dejavu-core
   xvfb xauth
+  clang llvm
 )
 
 missing=()

@@ -29,7 +29,8 @@ the whole record of the model. The preamble and the data block carry the request
 at what is available. While running, every :WAVeform:DATA? delivers a new acquisition; once
 stopped the data repeat until :SINGle takes a new one. Each client has its own error queue.
 
-Faults (--fault COMMAND=KIND[:VALUE][@TIMES]; TIMES strikes, then normal answers):
+Faults (--fault COMMAND[+AFTER]=KIND[:VALUE][@TIMES]; AFTER normal answers, then TIMES strikes,
+then normal answers):
   silent           no answer
   delay:MS         the answer after MS milliseconds
   close_after:N    the connection is dropped after N bytes of the answer (VXI-11: the link)
@@ -37,7 +38,9 @@ Faults (--fault COMMAND=KIND[:VALUE][@TIMES]; TIMES strikes, then normal answers
   huge_points[:N]  the preamble states N points (default 2147483647)
   lying_block[:D]  the block header states the true length plus D (default 100)
   garbage[:TEXT]   TEXT instead of the answer
-e.g. --fault 'WAV:DATA?=close_after:100@1' --fault '*IDN?=delay:3000'
+  trickle[:MS]     the answer one byte at a time, MS milliseconds apart (default 50)
+  no_newline       the answer without its ending newline (VXI-11: END still marks its end)
+e.g. --fault 'WAV:DATA?=close_after:100@1' --fault '*IDN?=delay:3000' --fault '*IDN?+2=silent@1'
 
 JSON configuration keys: listen, vxi11, portmap_port, log, maker, model, serial, firmware, idn,
 channels, record_length, acquire_type, acquire_count, display [bools], display_words,
@@ -166,7 +169,7 @@ void defineOptions(OverrideList& o) {
                 [](auto& c, const auto& v) { c.timeSpan = v; });
   o.add<double>("--vertical-range", "volts across the 256 codes (default 0.8)",
                 [](auto& c, const auto& v) { c.verticalRange = v; });
-  o.add<Strings>("--fault", "COMMAND=KIND[:VALUE][@TIMES], see below (repeatable)",
+  o.add<Strings>("--fault", "COMMAND[+AFTER]=KIND[:VALUE][@TIMES], see below (repeatable)",
                  [](auto& c, const auto& v) {
                    for (const auto& text : v) c.faults.push_back(parseFaultSpec(text));
                  });

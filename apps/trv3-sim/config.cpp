@@ -51,6 +51,7 @@ FaultSpec jsonFault(const Json& json) {
     else if (key == "value") { spec.value = value.get<int64_t>(); valueGiven = true; }
     else if (key == "text") spec.text = value.get<std::string>();
     else if (key == "times") spec.times = value.get<int>();
+    else if (key == "after") spec.after = value.get<int>();
     else throw invalid("unknown fault key: " + key);
   }
   if (!json.contains("kind")) throw invalid("fault without a kind");
@@ -145,7 +146,10 @@ SignalShape parseSignalShape(const std::string& text) {
 
 void applyJsonConfig(SimulatorConfig& config, const Json& json) {
   if (!json.is_object()) throw invalid("the configuration must be a JSON object");
-  for (const auto& [key, value] : json.items()) {
+  for (const auto& item : json.items()) {
+    // Named, not bound, so that the lambda below may capture it with every compiler we build with.
+    const std::string& key = item.key();
+    const Json& value = item.value();
     const auto& handlers = keyHandlers();
     const auto handler = std::find_if(handlers.begin(), handlers.end(),
                                       [&](const auto& entry) { return entry.first == key; });

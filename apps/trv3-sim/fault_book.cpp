@@ -32,20 +32,25 @@ FaultBook::FaultBook(std::vector<FaultSpec> faults) {
   for (FaultSpec& spec : faults) {
     ResolvedCommand target = resolveFaultCommand(spec.command);
     const int strikes = spec.times > 0 ? spec.times : -1;
-    faults_.push_back({std::move(spec), std::move(target), strikes});
+    const int passes = spec.after;
+    faults_.push_back({std::move(spec), std::move(target), strikes, passes});
   }
 }
 
 const FaultSpec* FaultBook::strike(const ResolvedCommand& command) {
+  const FaultSpec* struck = nullptr;
   for (Armed& fault : faults_) {
-    if (fault.target.entry != command.entry || fault.strikesLeft == 0 ||
-        !suffixesApply(fault.target, command)) {
+    if (fault.target.entry != command.entry || !suffixesApply(fault.target, command)) continue;
+    // Every fault on the command counts the occurrences it lets pass, whichever fault strikes.
+    if (fault.passesLeft > 0) {
+      --fault.passesLeft;
       continue;
     }
+    if (struck || fault.strikesLeft == 0) continue;
     if (fault.strikesLeft > 0) --fault.strikesLeft;
-    return &fault.spec;
+    struck = &fault.spec;
   }
-  return nullptr;
+  return struck;
 }
 
 }  // namespace trv3::sim

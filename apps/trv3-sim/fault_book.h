@@ -15,7 +15,8 @@ class FaultBook {
 
   // The first fault that applies to the command and still has strikes left, counting the strike;
   // nullptr when none does. A fault written with a suffix ("CHAN2:DISP?") strikes only that
-  // suffix; one written without strikes every suffix.
+  // suffix; one written without strikes every suffix. A fault lets its first `after` occurrences
+  // pass, counting them even while another fault strikes them.
   const FaultSpec* strike(const ResolvedCommand& command);
 
  private:
@@ -23,6 +24,7 @@ class FaultBook {
     FaultSpec spec;
     ResolvedCommand target;
     int strikesLeft;  // negative: without limit
+    int passesLeft;   // occurrences still to let pass before the first strike
   };
   std::vector<Armed> faults_;
 };

@@ -8,7 +8,7 @@
 namespace trv3::sim {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, FaultKind>, 7> kKinds{{
+constexpr std::array<std::pair<std::string_view, FaultKind>, 9> kKinds{{
     {"silent", FaultKind::Silent},
     {"delay", FaultKind::Delay},
     {"close_after", FaultKind::CloseAfter},
@@ -16,10 +16,13 @@ constexpr std::array<std::pair<std::string_view, FaultKind>, 7> kKinds{{
     {"huge_points", FaultKind::HugePoints},
     {"lying_block", FaultKind::LyingBlock},
     {"garbage", FaultKind::Garbage},
+    {"trickle", FaultKind::Trickle},
+    {"no_newline", FaultKind::NoNewline},
 }};
 
 constexpr int64_t kDefaultHugePoints = 2147483647;
 constexpr int64_t kDefaultLengthError = 100;
+constexpr int64_t kDefaultTrickleMs = 50;
 constexpr std::string_view kDefaultGarbage = "?%GARBAGE&*!";
 
 int64_t parseNumber(std::string_view text, std::string_view what) {
@@ -45,6 +48,7 @@ FaultKind parseFaultKind(std::string_view name) {
 FaultSpec completeFaultSpec(FaultSpec spec, bool valueGiven) {
   if (spec.command.empty()) throw std::invalid_argument("fault without a command");
   if (spec.times < 0) throw std::invalid_argument("fault times must not be negative");
+  if (spec.after < 0) throw std::invalid_argument("fault after must not be negative");
   switch (spec.kind) {
     case FaultKind::Delay:
     case FaultKind::CloseAfter:
@@ -62,8 +66,13 @@ FaultSpec completeFaultSpec(FaultSpec spec, bool valueGiven) {
     case FaultKind::Garbage:
       if (spec.text.empty()) spec.text = kDefaultGarbage;
       break;
+    case FaultKind::Trickle:
+      if (!valueGiven) spec.value = kDefaultTrickleMs;
+      if (spec.value < 1) throw std::invalid_argument("trickle needs 1 millisecond or more");
+      break;
     case FaultKind::Silent:
     case FaultKind::NanPreamble:
+    case FaultKind::NoNewline:
       break;
   }
   return spec;
@@ -75,7 +84,12 @@ FaultSpec parseFaultSpec(std::string_view text) {
     throw std::invalid_argument("fault must read COMMAND=KIND[:VALUE][@TIMES]: " + std::string(text));
   }
   FaultSpec spec;
-  spec.command = std::string(text.substr(0, equals));
+  std::string_view command = text.substr(0, equals);
+  if (const std::size_t plus = command.rfind('+'); plus != std::string_view::npos) {
+    spec.after = static_cast<int>(parseNumber(command.substr(plus + 1), "after"));
+    command = command.substr(0, plus);
+  }
+  spec.command = std::string(command);
   std::string_view rest = text.substr(equals + 1);
 
   const std::size_t at = rest.rfind('@');

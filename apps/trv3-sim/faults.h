@@ -18,6 +18,8 @@ enum class FaultKind {
   HugePoints,   // the preamble states `value` points
   LyingBlock,   // the block header states the true length plus `value`
   Garbage,      // `text` instead of the answer
+  Trickle,      // the answer a byte at a time, `value` milliseconds apart
+  NoNewline,    // the answer without its ending newline
 };
 
 struct FaultSpec {
@@ -26,16 +28,19 @@ struct FaultSpec {
   int64_t value = 0;
   std::string text;
   int times = 0;  // how often it strikes before the command answers normally; 0 = always
+  int after = 0;  // how often the command answers normally before the fault strikes first
 };
 
-// "silent", "delay", "close_after", "nan_preamble", "huge_points", "lying_block", "garbage".
+// "silent", "delay", "close_after", "nan_preamble", "huge_points", "lying_block", "garbage",
+// "trickle", "no_newline".
 FaultKind parseFaultKind(std::string_view name);
 
 // Fills in the value or text that a kind takes when none is given; rejects a missing required
 // value. Throws std::invalid_argument.
 FaultSpec completeFaultSpec(FaultSpec spec, bool valueGiven);
 
-// "COMMAND=KIND[:VALUE][@TIMES]", e.g. "WAV:DATA?=close_after:100@1" or "*IDN?=garbage:xyz".
+// "COMMAND[+AFTER]=KIND[:VALUE][@TIMES]", e.g. "WAV:DATA?=close_after:100@1", "*IDN?=garbage:xyz"
+// or "*IDN?+2=silent@1" (the third identification query only).
 // Throws std::invalid_argument.
 FaultSpec parseFaultSpec(std::string_view text);
 

@@ -31,16 +31,21 @@ class AnswerBuilder {
       delayMs_ += static_cast<int32_t>(std::min<int64_t>(fault.value, INT32_MAX - delayMs_));
     } else if (fault.kind == FaultKind::CloseAfter) {
       closeAfter_ = std::min<int64_t>(closeAfter_.value_or(fault.value), fault.value);
+    } else if (fault.kind == FaultKind::Trickle) {
+      trickleMs_ = static_cast<int32_t>(std::min<int64_t>(fault.value, INT32_MAX));
+    } else if (fault.kind == FaultKind::NoNewline) {
+      withoutNewline_ = true;
     }
   }
 
   Response finish() {
     Response response;
     if (answered_) {
-      answer_ += '\n';
+      if (!withoutNewline_) answer_ += '\n';
       response.bytes = std::move(answer_);
     }
     response.delayMs = delayMs_;
+    response.trickleMs = trickleMs_;
     if (closeAfter_) {
       response.bytes.resize(std::min<std::size_t>(response.bytes.size(), *closeAfter_));
       response.closeConnection = true;
@@ -52,6 +57,8 @@ class AnswerBuilder {
   std::string answer_;
   bool answered_ = false;
   int32_t delayMs_ = 0;
+  int32_t trickleMs_ = 0;
+  bool withoutNewline_ = false;
   std::optional<int64_t> closeAfter_;
 };
 

@@ -18,6 +18,7 @@ struct Response {
   std::string bytes;             // the answer with its newline; empty when there is none
   int32_t delayMs = 0;           // wait this long before answering
   bool closeConnection = false;  // drop the connection once `bytes` are sent
+  int32_t trickleMs = 0;         // when positive, send `bytes` one at a time this far apart
 };
 
 class Instrument {

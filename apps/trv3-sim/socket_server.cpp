@@ -3,7 +3,10 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <sys/time.h>
+
 #include <cerrno>
+#include <chrono>
 #include <string>
 
 namespace trv3::sim {
@@ -11,6 +14,25 @@ namespace {
 
 // A line longer than this is not a command of this instrument; it is dropped, not buffered.
 constexpr std::size_t kLongestMessage = 1 << 20;
+// Clients served at once; more are closed at once, so that no crowd exhausts memory or threads.
+constexpr std::size_t kMostConnections = 64;
+// A client that stops reading cannot hold its thread in a send for longer than this.
+constexpr timeval kLongestSend{30, 0};
+// A trickled answer goes a byte at a time for at most this long; then the rest goes at once.
+constexpr auto kLongestTrickle = std::chrono::seconds(30);
+
+bool sendResponse(int fd, const Response& response, StopSignal& stop) {
+  std::string_view rest = response.bytes;
+  if (response.trickleMs > 0) {
+    const auto giveUp = std::chrono::steady_clock::now() + kLongestTrickle;
+    while (!rest.empty() && std::chrono::steady_clock::now() < giveUp) {
+      if (!sendAll(fd, rest.substr(0, 1))) return false;
+      rest.remove_prefix(1);
+      if (stop.waitFor(response.trickleMs)) return false;
+    }
+  }
+  return sendAll(fd, rest);
+}
 
 // Splits the byte stream into messages.
 class LineReader {
@@ -78,6 +100,8 @@ void SocketServer::acceptLoop() {
     if (client.get() < 0) continue;
     joinFinished();
     std::lock_guard lock(connectionsMutex_);
+    if (connections_.size() >= kMostConnections) continue;  // closed as `client` goes
+    ::setsockopt(client.get(), SOL_SOCKET, SO_SNDTIMEO, &kLongestSend, sizeof kLongestSend);
     Connection& connection = connections_.emplace_back();
     connection.fd = std::move(client);
     connection.thread = std::thread([this, &connection] {
@@ -112,7 +136,7 @@ void SocketServer::serve(Connection& connection) {
     while (reader.next(message)) {
       const Response response = session.handleMessage(message);
       if (response.delayMs > 0 && stop_.waitFor(response.delayMs)) return;
-      if (!sendAll(fd, response.bytes)) return;
+      if (!sendResponse(fd, response, stop_)) return;
       if (response.closeConnection) {
         ::shutdown(fd, SHUT_RDWR);
         return;

@@ -73,6 +73,7 @@ void LinkTable::runMessage(Link& link, std::string_view message) {
   link.outputRead = 0;
   link.readyAt = Clock::now() + std::chrono::milliseconds(response.delayMs);
   link.dropAfterOutput = response.closeConnection;
+  link.trickleMs = response.trickleMs;
   if (link.dropAfterOutput && link.output.empty()) link.lost = true;
 }
 
@@ -95,7 +96,7 @@ LinkTable::ReadResult LinkTable::read(int32_t id, uint32_t requestSize, uint32_t
 
   ReadResult result;
   const std::string_view pending = std::string_view(link->output).substr(link->outputRead);
-  std::size_t size = std::min<std::size_t>(requestSize, pending.size());
+  std::size_t size = std::min<std::size_t>(link->trickleMs > 0 ? 1 : requestSize, pending.size());
   if (termChar) {
     const std::size_t found = pending.substr(0, size).find(*termChar);
     if (found != std::string_view::npos) {
@@ -105,6 +106,7 @@ LinkTable::ReadResult LinkTable::read(int32_t id, uint32_t requestSize, uint32_t
   }
   result.data = pending.substr(0, size);
   link->outputRead += size;
+  if (link->trickleMs > 0) link->readyAt = Clock::now() + std::chrono::milliseconds(link->trickleMs);
   if (!hasOutput(*link)) {
     dropOutput(*link);
     if (link->dropAfterOutput) {

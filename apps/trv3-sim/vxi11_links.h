@@ -78,6 +78,7 @@ class LinkTable {
     std::size_t outputRead = 0;  // bytes of `output` already read; long blocks are read in chunks
     std::chrono::steady_clock::time_point readyAt;  // a delayed answer is not there before
     bool dropAfterOutput = false;  // a fault cut the answer: the link dies once it is read
+    int32_t trickleMs = 0;  // a trickled answer gives one byte per read, this far apart
     bool lost = false;
   };
 

@@ -63,7 +63,26 @@ class HostEndToEnd : public ::testing::Test {
     return {{"XDG_CONFIG_HOME", config_.folder().string()},
             {"TRV3_UI", "script"},
             {"QT_QPA_PLATFORM", "offscreen"},
-            {"TRV3_UI_SCRIPT", std::nullopt}};
+            {"TRV3_UI_SCRIPT", std::nullopt},
+            {"ASAN_OPTIONS", withSanitizerLog("ASAN_OPTIONS")},
+            {"UBSAN_OPTIONS", withSanitizerLog("UBSAN_OPTIONS")}};
+  }
+
+  // In a sanitized build the children's sanitizer output goes to files of their own, so that
+  // stderr holds only what the programs say; a report there (not a summary of suppressions)
+  // fails the test with its text.
+  std::string withSanitizerLog(const char* variable) const {
+    const char* options = std::getenv(variable);
+    return std::string(options ? options : "") + (options && *options ? ":" : "") +
+           "log_path=" + (config_.folder() / "sanitizer").string();
+  }
+  void expectNoSanitizerReport() const {
+    for (const auto& entry : std::filesystem::directory_iterator(config_.folder())) {
+      if (!entry.path().filename().string().starts_with("sanitizer")) continue;
+      const std::string text = fileText(entry.path());
+      if (text.find("ERROR: ") != std::string::npos || text.find("runtime error") != std::string::npos)
+        ADD_FAILURE() << text;
+    }
   }
 
   ChildResult host(std::vector<std::string> arguments, const Environment& changes = {}) const {
@@ -72,6 +91,7 @@ class HostEndToEnd : public ::testing::Test {
     for (const auto& [name, value] : changes) variables[name] = value;
     ChildResult result = runChild(arguments, variables);
     EXPECT_FALSE(result.timedOut) << "trv3-host did not end";
+    expectNoSanitizerReport();
     // The add-in's message boxes own the "message: " lines; everything else the host says is
     // marked as its own (or comes from the script backend).
     for (const auto& line : lines(result.err))
@@ -84,6 +104,7 @@ class HostEndToEnd : public ::testing::Test {
   void registerAddin() const {
     const ChildResult result = runChild({TRV3_REGSVR_PATH, TRV3_ADDIN_PATH}, environment());
     ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
+    expectNoSanitizerReport();
   }
 
   static std::vector<std::string> messages(const ChildResult& result) {

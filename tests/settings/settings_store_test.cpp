@@ -5,8 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <nlohmann/json.hpp>
+#include <random>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/errors.h"
@@ -131,18 +137,26 @@ TEST(SettingsStore, AnUnwritableStoreRaisesPathFileAccessError) {
   EXPECT_EQ(GetSetting(App, Section, "Chan", "default"), "default");
 }
 
-TEST(SettingsStore, AnUnparsableFileIsSetAsideAndTreatedAsEmpty) {
+TEST(SettingsStore, AnUnparsableFileIsSetAsideTheUserToldOnceAndTreatedAsEmpty) {
   TempConfigHome home;
   std::filesystem::create_directories(home.storeFile().parent_path());
   std::ofstream(home.storeFile()) << "{ \"Software\": broken";
+  std::vector<std::filesystem::path> told;
+  const UnreadableStoreNotice previous = std::exchange(
+      unreadableStoreNotice(),
+      [&](const std::filesystem::path&, const std::filesystem::path& aside) { told.push_back(aside); });
   EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), "1");
+  EXPECT_EQ(GetSetting(App, Section, "Addr", "a"), "a");
   SaveSetting(App, Section, "Chan", "3");
+  unreadableStoreNotice() = previous;
+  ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(GetSetting(App, Section, "Chan"), "3");
   int setAside = 0, temporaries = 0;
   for (const auto& file : filesIn(home.storeFile().parent_path())) {
     const std::string name = file.filename().string();
     if (name.starts_with("registry.json.unreadable-")) {
       ++setAside;
+      EXPECT_EQ(file, told[0]);
       std::ifstream in(file);
       std::string text((std::istreambuf_iterator<char>(in)), {});
       EXPECT_EQ(text, "{ \"Software\": broken");
@@ -163,7 +177,7 @@ TEST(SettingsStore, TextIsKeptExactlyIncludingNonAsciiAndQuotes) {
 TEST(SettingsStore, TwoProcessesSavingAtOnceLoseNothing) {
   TempConfigHome home;
   constexpr int Writers = 2;
-  constexpr int KeysEach = 40;
+  constexpr int KeysEach = 100;
   std::vector<pid_t> children;
   for (int writer = 0; writer < Writers; ++writer) {
     const pid_t pid = fork();
@@ -187,6 +201,41 @@ TEST(SettingsStore, TwoProcessesSavingAtOnceLoseNothing) {
     for (int i = 0; i < KeysEach; ++i)
       EXPECT_EQ(GetSetting(App, Section, "w" + std::to_string(writer) + "_" + std::to_string(i)),
                 std::to_string(i));
+}
+
+// A writer killed at a random moment of its saves leaves the last complete file, never a torn one
+// and never an older one, and its remnants do not pile up.
+TEST(SettingsStore, AWriterKilledAtAnyMomentLeavesACompleteFile) {
+  TempConfigHome home;
+  constexpr int Rounds = 300;
+  // Large enough that a save takes a while to write; the value names its sequence number.
+  const auto valueOf = [](long sequence) {
+    return std::to_string(sequence) + ":" + std::string(16384, static_cast<char>('a' + sequence % 26));
+  };
+  SaveSetting(App, Section, "Value", valueOf(0));
+  std::mt19937 random(20261207);
+  long lastSeen = 0;
+  for (int round = 0; round < Rounds; ++round) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (long sequence = lastSeen + 1;; ++sequence) SaveSetting(App, Section, "Value", valueOf(sequence));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+    std::ifstream in(home.storeFile());
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_TRUE(nlohmann::json::accept(text)) << "torn file in round " << round;
+    const std::string value = GetSetting(App, Section, "Value");
+    const long sequence = std::stol(value);
+    ASSERT_EQ(value, valueOf(sequence)) << "round " << round;
+    ASSERT_GE(sequence, lastSeen) << "round " << round;
+    lastSeen = sequence;
+  }
+  SaveSetting(App, Section, "Other", "1");
+  for (const auto& file : filesIn(home.storeFile().parent_path()))
+    EXPECT_EQ(file.filename().string().find(".tmp-"), std::string::npos) << file;
 }
 
 }  // namespace

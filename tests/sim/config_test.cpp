@@ -8,6 +8,7 @@
 #include "config.h"
 #include "fault_book.h"
 #include "faults.h"
+#include "scpi_parser.h"
 
 namespace trv3::sim {
 namespace {
@@ -25,11 +26,30 @@ TEST(FaultSpecText, ReadsCommandKindValueAndTimes) {
   EXPECT_EQ(parseFaultSpec(":WAV:DATA?=lying_block").value, 100);
   EXPECT_EQ(parseFaultSpec(":WAV:DATA?=lying_block:-3").value, -3);
   EXPECT_EQ(parseFaultSpec("*IDN?=silent").times, 0);
+  EXPECT_EQ(parseFaultSpec("*IDN?=trickle").value, 50);
+  EXPECT_EQ(parseFaultSpec("*IDN?=trickle:5").value, 5);
+  EXPECT_EQ(parseFaultSpec(":WAV:DATA?=no_newline").kind, FaultKind::NoNewline);
+  const FaultSpec third = parseFaultSpec("*IDN?+2=silent@1");
+  EXPECT_EQ(third.command, "*IDN?");
+  EXPECT_EQ(third.after, 2);
+  EXPECT_EQ(third.times, 1);
 
   for (const char* bad : {"*IDN?", "*IDN?=loud", "*IDN?=delay", "*IDN?=delay:-1",
-                          "*IDN?=close_after:x", "=silent", "*IDN?=silent@x"}) {
+                          "*IDN?=close_after:x", "=silent", "*IDN?=silent@x", "*IDN?=trickle:0",
+                          "*IDN?+x=silent", "*IDN?+-1=silent"}) {
     EXPECT_THROW(parseFaultSpec(bad), std::invalid_argument) << bad;
   }
+}
+
+TEST(FaultBook, LetsTheFirstOccurrencesPassCountingThoseAnotherFaultStrikes) {
+  FaultBook book({parseFaultSpec("*IDN?=garbage@1"), parseFaultSpec("*IDN?+2=silent@1")});
+  const ResolvedCommand idn = *findCommand(parseProgramUnit("*IDN?").nodes, true);
+  std::vector<std::string> struck;
+  for (int i = 0; i < 4; ++i) {
+    const FaultSpec* fault = book.strike(idn);
+    struck.push_back(fault ? fault->kind == FaultKind::Garbage ? "garbage" : "silent" : "-");
+  }
+  EXPECT_THAT(struck, ::testing::ElementsAre("garbage", "-", "silent", "-"));
 }
 
 TEST(FaultBook, RefusesFaultsOnCommandsThatDoNotExist) {

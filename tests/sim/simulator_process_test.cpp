@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <regex>
 #include <thread>
@@ -98,6 +99,21 @@ TEST(SimulatorProcess, DropsTheConnectionAfterTheConfiguredBytesOfAnAnswer) {
   ScpiSocketClient again(simulator.host(), simulator.port());
   again.send("waveform:data?");
   EXPECT_EQ(again.readBlock().size(), 1000u);  // the fault struck once
+}
+
+TEST(SimulatorProcess, TrickledAnswersComeAByteAtATimeAndUnterminatedOnesWithoutNewline) {
+  SimulatorProcess simulator({"--fault", "*IDN?=trickle:20@1", "--fault", "*IDN?+1=no_newline@1",
+                              "--fault", ":ACQ:TYPE?+1=silent@1"});
+  ScpiSocketClient client(simulator.host(), simulator.port());
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.query("*IDN?"), "VELMORA,TRV30K4A,MY12345678,03.10.2026");
+  // 38 bytes and the newline, 20 ms apart.
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(38 * 20));
+  client.send("*IDN?");
+  EXPECT_EQ(client.readBytes(38), "VELMORA,TRV30K4A,MY12345678,03.10.2026");
+  EXPECT_EQ(client.query(":ACQ:TYPE?"), "NORM");  // no newline was left over to end it early
+  client.send(":ACQ:TYPE?");                      // the second one is silent
+  EXPECT_EQ(client.query("*IDN?"), "VELMORA,TRV30K4A,MY12345678,03.10.2026");
 }
 
 TEST(SimulatorProcess, SilentAndDelayedAnswersKeepTheirOrder) {

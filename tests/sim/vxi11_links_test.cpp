@@ -133,5 +133,24 @@ TEST_F(FaultyLinkTest, TimesOutOnAnAnswerThatComesLaterThanTheClientWaits) {
   EXPECT_EQ(readAll(link).error, kIoTimeout);
 }
 
+class SlowLinkTest : public LinkTableTest {
+ protected:
+  SlowLinkTest()
+      : LinkTableTest({parseFaultSpec("*IDN?=trickle:30@1"), parseFaultSpec("*IDN?+1=no_newline@1")}) {}
+};
+
+TEST_F(SlowLinkTest, TricklesOneByteAReadAndEndsAnUnterminatedAnswerWithEnd) {
+  const int32_t link = open();
+  links_.write(link, "*IDN?", true);
+  EXPECT_EQ(links_.read(link, kWholeAnswer, 1000, std::nullopt).data, "V");
+  // The next byte is not there before the pause: a client waiting less times out.
+  EXPECT_EQ(links_.read(link, kWholeAnswer, 1, std::nullopt).error, kIoTimeout);
+  EXPECT_EQ(links_.read(link, kWholeAnswer, 1000, std::nullopt).data, "E");
+  links_.write(link, "*IDN?", true);
+  const auto unterminated = readAll(link);
+  EXPECT_EQ(unterminated.data, "VELMORA,TRV30K4A,MY12345678,03.10.2026");
+  EXPECT_EQ(unterminated.reason, kReasonEnd);
+}
+
 }  // namespace
 }  // namespace trv3::sim::vxi11

@@ -19,8 +19,9 @@ namespace trv3::testing {
 
 class FullBacklogListener {
  public:
-  FullBacklogListener() {
-    const LoopbackListener listener = listenOnLoopback(0);
+  // On a free port, or on the one given (the portmapper's, in a private network namespace).
+  explicit FullBacklogListener(uint16_t port = 0) {
+    const LoopbackListener listener = listenOnLoopback(port);
     listener_ = listener.fd;
     port_ = listener.port;
     // One waiting connection fills a queue of length 0.

@@ -1,10 +1,12 @@
 // The per-user registry: one human-readable JSON file, $XDG_CONFIG_HOME/velmora/registry.json
 // (~/.config when the variable is unset or empty), looked up again at every call. Every change is a
 // read-modify-write under an inter-process file lock, written atomically, so concurrent writers never
-// lose each other's values. A file that cannot be parsed is renamed aside and treated as empty.
+// lose each other's values. A file that cannot be parsed is renamed aside, the user is told,
+// and it is treated as empty.
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,5 +41,12 @@ void DeleteKeys(std::span<const std::string> keyPaths);
 
 // The file behind the store, for the current environment.
 std::filesystem::path storePath();
+
+// Tells the user that the store could not be read and was renamed aside (to "<store>.unreadable-
+// <time>-<process>"); called once per unreadable file. By default one line on standard error; a
+// host with a user interface may replace it.
+using UnreadableStoreNotice =
+    std::function<void(const std::filesystem::path& store, const std::filesystem::path& setAside)>;
+UnreadableStoreNotice& unreadableStoreNotice();
 
 }  // namespace trv3::settings

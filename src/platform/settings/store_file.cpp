@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -70,15 +71,26 @@ FileState load(const std::filesystem::path& path, nlohmann::json& root) {
   return FileState::Parsed;
 }
 
-// Keeps an unreadable store for the user to inspect instead of overwriting it.
+// Keeps an unreadable store for the user to inspect instead of overwriting it, under a name that
+// says what is wrong with it, and tells the user once: the next reader finds no file to complain of.
 void setAside(const std::filesystem::path& path) {
   const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
+  const std::filesystem::path aside =
+      path.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
+  std::error_code failed;
+  std::filesystem::rename(path, aside, failed);
+  if (!failed) unreadableStoreNotice()(path, aside);
+}
+
+// A writer killed in the middle of a save leaves its temporary file; under the lock no other
+// writer is at work, so every temporary left is such a remnant.
+void removeRemnants(const std::filesystem::path& path) {
+  const std::string prefix = path.filename().string() + ".tmp-";
   std::error_code ignored;
-  std::filesystem::rename(
-      path, path.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid()),
-      ignored);
+  for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), ignored))
+    if (entry.path().filename().string().starts_with(prefix)) std::filesystem::remove(entry, ignored);
 }
 
 void writeAll(int fd, const std::string& text, const std::filesystem::path& path) {
@@ -121,6 +133,15 @@ void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& 
 
 }  // namespace
 
+UnreadableStoreNotice& unreadableStoreNotice() {
+  static UnreadableStoreNotice notice = [](const std::filesystem::path& store,
+                                           const std::filesystem::path& aside) {
+    std::fprintf(stderr, "The settings file %s could not be read; it was kept as %s and the "
+                         "settings start afresh.\n", store.c_str(), aside.c_str());
+  };
+  return notice;
+}
+
 std::filesystem::path storePath() {
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
   const std::filesystem::path base =
@@ -129,16 +150,23 @@ std::filesystem::path storePath() {
 }
 
 // No lock is needed to read: every write replaces the whole file by rename, so a reader sees either
-// the old or the new document, never a mixture.
+// the old or the new document, never a mixture. Only an unreadable file takes the lock, to be set
+// aside by one reader or writer alone.
 nlohmann::json readStore() {
+  const std::filesystem::path path = storePath();
   nlohmann::json root;
-  load(storePath(), root);
+  if (load(path, root) != FileState::Unparsable) return root;
+  resumeNext([&] {
+    StoreLock lock(path);
+    if (load(path, root) == FileState::Unparsable) setAside(path);
+  });
   return root;
 }
 
 void updateStore(const std::function<void(nlohmann::json& root)>& change) {
   const std::filesystem::path path = storePath();
   StoreLock lock(path);
+  removeRemnants(path);
   nlohmann::json root;
   const FileState state = load(path, root);
   if (state == FileState::Unparsable) setAside(path);
