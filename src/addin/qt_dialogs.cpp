@@ -2,25 +2,20 @@
 // the library loads, and the product chooses it when a display is there (user_interface.h). Qt
 // itself comes with the Qt module beside the add-in, loaded the first time "qt" is chosen, so
 // hosts and scripts that never show a Qt dialog never load Qt.
-#include <dlfcn.h>
-
 #include <iostream>
 
-#include "platform/com/server_registration.h"
+#include "platform/runtime/loaded_library.h"
 #include "platform/ui/qt_module.h"
 #include "platform/ui/user_interface.h"
 
 namespace {
 
 std::unique_ptr<trv3::ui::UserInterface> loadQtUserInterface() {
-  const auto file = trv3::com::moduleFileOf(reinterpret_cast<const void*>(&loadQtUserInterface))
-                        .parent_path() / trv3::ui::QtModuleFileName;
-  // Never closed: a module that may have made the process's Qt application stays.
-  void* module = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  const auto entry = module ? reinterpret_cast<trv3::ui::QtModuleEntry>(dlsym(module, trv3::ui::QtModuleEntryName))
-                            : nullptr;
+  trv3::LoadedLibrary module(
+      trv3::fileBesideModuleOf(reinterpret_cast<const void*>(&loadQtUserInterface), trv3::ui::QtModuleFileName));
+  const auto entry = module.function<trv3::ui::QtModuleEntry>(trv3::ui::QtModuleEntryName);
   if (entry == nullptr) {
-    std::cerr << "trv3: cannot load the Qt dialogs: " << dlerror() << "\n";
+    std::cerr << "trv3: cannot load the Qt dialogs: " << module.failure() << "\n";
     return nullptr;
   }
   return std::unique_ptr<trv3::ui::UserInterface>(entry());

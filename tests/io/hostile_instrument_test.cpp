@@ -16,7 +16,7 @@
 #include "block_fixtures.h"
 #include "platform/io/io_status.h"
 #include "platform/io/message_session.h"
-#include "platform/io/vxi11_transport.h"
+#include "platform/io/vxi11/vxi11_transport.h"
 #include "platform/runtime/errors.h"
 
 namespace trv3::io {

@@ -1,11 +1,12 @@
-// Sessions over the VXI-11 transport against an instrument served in the test process.
+// Sessions over the VXI-11 transport, taken from the VXI-11 module as the add-in takes it, against an
+// instrument served in the test process.
 #include <gtest/gtest.h>
 
 #include "block_fixtures.h"
 #include "fake_vxi11_instrument.h"
 #include "platform/io/io_status.h"
 #include "platform/io/message_session.h"
-#include "platform/io/vxi11_transport.h"
+#include "platform/io/vxi11_opener.h"
 #include "support/runtime_error_matchers.h"
 
 namespace trv3::io {
@@ -22,11 +23,16 @@ using trv3::testing::errorNumberOf;
 
 const std::string kAddress = "TCPIP::127.0.0.1::INSTR";
 
+std::unique_ptr<ByteTransport> openTransport(uint16_t portmapperPort, const std::string& device = "inst0") {
+  static const Vxi11Opener fromModule = loadVxi11Module(TRV3_VXI11_MODULE, kAddress);
+  return std::unique_ptr<ByteTransport>(
+      fromModule("127.0.0.1", device, portmapperPort, Deadline(std::chrono::seconds(5)), kAddress));
+}
+
 std::unique_ptr<MessageSession> openSession(const FakeVxi11Instrument& instrument,
                                             const std::string& device = "inst0") {
-  auto transport = Vxi11Transport::open("127.0.0.1", device, instrument.portmapperPort(),
-                                        Deadline(std::chrono::seconds(5)), kAddress);
-  return std::make_unique<MessageSession>(kAddress, std::move(transport), IoTrace{});
+  return std::make_unique<MessageSession>(kAddress, openTransport(instrument.portmapperPort(), device),
+                                          IoTrace{});
 }
 
 std::string idn(const std::string& message) {
@@ -143,7 +149,7 @@ TEST(Vxi11Open, NoPortmapperIsARefusedConnection) {
     closedPort = gone.portmapperPort();
   }
   try {
-    Vxi11Transport::open("127.0.0.1", "inst0", closedPort, Deadline(std::chrono::seconds(5)), kAddress);
+    openTransport(closedPort);
     FAIL() << "no error";
   } catch (const RuntimeError& error) {
     EXPECT_EQ(error.number(), status::ResourceNotFound);

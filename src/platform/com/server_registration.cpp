@@ -1,11 +1,11 @@
 #include "platform/com/server_registration.h"
 
-#include <dlfcn.h>
-
+#include <optional>
 #include <vector>
 
 #include "platform/com/guid.h"
 #include "platform/runtime/errors.h"
+#include "platform/runtime/module_path.h"
 #include "platform/settings/settings_store.h"
 
 namespace trv3::com {
@@ -65,10 +65,9 @@ std::optional<std::filesystem::path> registeredLibraryOf(const CLSID& classId) {
 }
 
 std::filesystem::path moduleFileOf(const void* address) {
-  Dl_info info{};
-  if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
-    raise(rt::ObjectErrorBase + 1, "Cannot tell which file holds this module", "registration");
-  return std::filesystem::absolute(info.dli_fname);
+  const std::optional<std::filesystem::path> module = moduleFileHolding(address);
+  if (!module) raise(rt::ObjectErrorBase + 1, "Cannot tell which file holds this module", "registration");
+  return *module;
 }
 
 }  // namespace trv3::com

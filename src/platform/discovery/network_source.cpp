@@ -1,6 +1,5 @@
 #include "platform/discovery/network_source.h"
 
-#include <dlfcn.h>
 #include <lxi.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/discovery/idn_probe.h"
+#include "platform/runtime/loaded_library.h"
 
 namespace trv3::discovery {
 namespace {
@@ -52,15 +52,11 @@ struct Lxi {
 
 const Lxi& lxi() {
   static const Lxi loaded = [] {
-    Lxi functions;
-    if (void* library = dlopen("liblxi.so.1", RTLD_NOW | RTLD_LOCAL)) {
-      functions.init = reinterpret_cast<decltype(&lxi_init)>(dlsym(library, "lxi_init"));
-      functions.discover = reinterpret_cast<decltype(&lxi_discover)>(dlsym(library, "lxi_discover"));
-    }
-    if (!functions.init || !functions.discover) {
-      const char* why = dlerror();
-      std::cerr << "trv3: no network search: " << (why ? why : "liblxi lacks its entry points") << "\n";
-    }
+    LoadedLibrary library("liblxi.so.1");
+    Lxi functions{library.function<decltype(&lxi_init)>("lxi_init"),
+                  library.function<decltype(&lxi_discover)>("lxi_discover")};
+    if (!functions.init || !functions.discover)
+      std::cerr << "trv3: no network search: " << library.failure() << "\n";
     return functions;
   }();
   return loaded;

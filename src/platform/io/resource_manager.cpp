@@ -3,11 +3,10 @@
 #include "platform/io/io_session.h"
 #include "platform/io/io_status.h"
 #include "platform/io/message_session.h"
-#include "platform/io/portmapper.h"
 #include "platform/io/resource_string.h"
 #include "platform/io/socket_transport.h"
 #include "platform/io/usbtmc_transport.h"
-#include "platform/io/vxi11_transport.h"
+#include "platform/io/vxi11_opener.h"
 
 namespace trv3::io {
 namespace {
@@ -20,8 +19,8 @@ std::unique_ptr<ByteTransport> openTransport(const ParsedResource& resource, con
     case InterfaceKind::RawSocket:
       return std::make_unique<SocketTransport>(resource.host, resource.port, deadline, address);
     case InterfaceKind::Vxi11:
-      return Vxi11Transport::open(resource.host, resource.deviceName, kPortmapperPort, deadline,
-                                  address);
+      return openVxi11Transport(resource.host, resource.deviceName, kPortmapperPort, deadline,
+                                address);
     case InterfaceKind::Usb:
       return UsbtmcTransport::open(resource.usb, UsbtmcFolders{}, address);
     case InterfaceKind::Gpib:

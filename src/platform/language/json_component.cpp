@@ -10,8 +10,6 @@
 namespace trv3::language {
 namespace {
 
-constexpr int32_t FileNotFound = 53;
-
 [[noreturn]] void raiseInvalid(const std::filesystem::path& file, const std::string& why) {
   raise(rt::ObjectErrorBase + 1, "Not a language component: " + file.string() + ": " + why,
         "language");
@@ -29,7 +27,7 @@ int32_t parseId(const std::string& text, const std::filesystem::path& file) {
 
 std::shared_ptr<JsonComponent> JsonComponent::load(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) raise(FileNotFound, "File not found: " + file.string(), "language");
+  if (!in) raise(rt::FileNotFound, "File not found: " + file.string(), "language");
   const nlohmann::json document = nlohmann::json::parse(in, nullptr, false);
   if (document.is_discarded() || !document.is_object()) raiseInvalid(file, "not a JSON object");
   try {

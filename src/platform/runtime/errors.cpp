@@ -10,6 +10,7 @@ std::string standardDescription(int32_t number) {
     case rt::DivisionByZero: return "Division by zero";
     case rt::TypeMismatch: return "Type mismatch";
     case rt::FloatingPoint: return "Invalid floating-point operation";
+    case rt::FileNotFound: return "File not found";
     case rt::ObjectRequired: return "Object required";
     case rt::InvalidPropertyValue: return "Invalid property value";
     default: return "Application-defined or object-defined error";

@@ -17,6 +17,7 @@ constexpr int32_t SubscriptOutOfRange = 9;
 constexpr int32_t DivisionByZero = 11;
 constexpr int32_t TypeMismatch = 13;
 constexpr int32_t FloatingPoint = 16;
+constexpr int32_t FileNotFound = 53;
 constexpr int32_t ObjectRequired = 424;
 constexpr int32_t InvalidPropertyValue = 380;
 

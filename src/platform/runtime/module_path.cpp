@@ -10,12 +10,16 @@ std::filesystem::path& overrideFolder() {
 }
 }  // namespace
 
+std::optional<std::filesystem::path> moduleFileHolding(const void* code) {
+  Dl_info info{};
+  if (dladdr(code, &info) == 0 || info.dli_fname == nullptr) return std::nullopt;
+  return std::filesystem::absolute(info.dli_fname);
+}
+
 std::filesystem::path addinFolder() {
   if (!overrideFolder().empty()) return overrideFolder();
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<const void*>(&addinFolder), &info) != 0 && info.dli_fname != nullptr)
-    return std::filesystem::absolute(info.dli_fname).parent_path();
-  return std::filesystem::current_path();
+  const auto module = moduleFileHolding(reinterpret_cast<const void*>(&addinFolder));
+  return module ? module->parent_path() : std::filesystem::current_path();
 }
 
 void setAddinFolderOverride(const std::filesystem::path& folder) { overrideFolder() = folder; }

@@ -2,8 +2,13 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 namespace trv3 {
+
+// The absolute path of the library file (or program) that holds the code at this address; none
+// when the dynamic linker cannot tell.
+std::optional<std::filesystem::path> moduleFileHolding(const void* code);
 
 // Folder of the module (shared library or executable) that holds this code, found from the running
 // module itself, not from the working directory.

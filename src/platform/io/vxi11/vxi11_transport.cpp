@@ -1,4 +1,4 @@
-#include "platform/io/vxi11_transport.h"
+#include "platform/io/vxi11/vxi11_transport.h"
 
 #include <unistd.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "platform/io/io_status.h"
-#include "platform/io/portmapper.h"
-#include "platform/io/rpc_connection.h"
+#include "platform/io/vxi11/portmapper.h"
+#include "platform/io/vxi11/rpc_connection.h"
 #include "platform/io/tcp_connect.h"
 #include "platform/runtime/errors.h"
 #include "vxi11.h"

@@ -9,8 +9,6 @@
 
 namespace trv3::io {
 
-constexpr uint16_t kPortmapperPort = 111;
-
 // Raises ResourceNotFound when the host has no portmapper or no VXI-11 service.
 uint16_t lookupVxi11CorePort(const std::string& host, uint16_t portmapperPort,
                              const Deadline& deadline, const std::string& address);

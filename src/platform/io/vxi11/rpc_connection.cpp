@@ -1,4 +1,4 @@
-#include "platform/io/rpc_connection.h"
+#include "platform/io/vxi11/rpc_connection.h"
 
 #include <arpa/inet.h>
 #include <poll.h>

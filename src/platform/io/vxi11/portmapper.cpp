@@ -1,9 +1,9 @@
-#include "platform/io/portmapper.h"
+#include "platform/io/vxi11/portmapper.h"
 
 #include <netinet/in.h>
 
 #include "platform/io/io_status.h"
-#include "platform/io/rpc_connection.h"  // before the portmapper's protocol, which needs rpc.h
+#include "platform/io/vxi11/rpc_connection.h"  // before the portmapper's protocol, which needs rpc.h
 #include "platform/io/tcp_connect.h"
 #include "vxi11.h"
 

@@ -7,13 +7,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "acquisition/simulated_signal.h"
 #include "addin/addin_fixture.h"
 #include "platform/com/variant.h"
 #include "platform/settings/settings_store.h"
-#include "simulated_signal.h"
 #include "support/scoped_environment.h"
 #include "support/simulator_process.h"
 
@@ -72,19 +73,34 @@ TEST_F(GetWaveformThroughCom, ConfirmedDialogHandsTheHostTheScaledSignal) {
   EXPECT_DOUBLE_EQ(outcome.wTime, testing::LastSampleTime);
 }
 
-// Libraries that only the Qt dialogs and the network search need stay out of a host that uses
-// neither.
-TEST_F(GetWaveformThroughCom, TheScriptPathLoadsNeitherQtNorTheNetworkSearch) {
-  const test::SimulatorProcess simulator(testing::SimulatedInstrument);
-  rememberAddress(simulator);
-  EXPECT_EQ(fetchInFreshApartment("channel 1; points 600; ok").waveFormResult, 1);
+// Which of the libraries named are mapped into this process.
+std::set<std::string> mappedOf(const std::set<std::string>& names) {
+  std::set<std::string> mapped;
   std::ifstream maps("/proc/self/maps");
   std::string line;
-  while (std::getline(maps, line)) {
-    EXPECT_EQ(line.find("libQt6"), std::string::npos) << line;
-    EXPECT_EQ(line.find("vlmWFRM_TRV3_qt"), std::string::npos) << line;
-    EXPECT_EQ(line.find("liblxi"), std::string::npos) << line;
-  }
+  while (std::getline(maps, line))
+    for (const std::string& name : names)
+      if (line.find(name) != std::string::npos) mapped.insert(name);
+  return mapped;
+}
+
+// Libraries that only the Qt dialogs, the network search and VXI-11 need stay out of a host that
+// uses none of them; fontconfig comes with the first font that the dialog looks up. (This test
+// program links none of them itself.)
+TEST_F(GetWaveformThroughCom, TheScriptPathLoadsNeitherQtNorTheNetworkSearch) {
+  const std::set<std::string> fonts = {"libfontconfig", "libfreetype"};
+  std::set<std::string> libraries = {"libQt6",   "vlmWFRM_TRV3_qt", "liblxi", "vlmWFRM_TRV3_vxi11",
+                                     "libtirpc", "libgssapi"};
+  libraries.insert(fonts.begin(), fonts.end());
+  // Empty when ctest runs this test in a process of its own; earlier tests may have loaded some.
+  std::set<std::string> expected = mappedOf(libraries);
+  const test::SimulatorProcess simulator(testing::SimulatedInstrument);
+  rememberAddress(simulator);
+  testing::inFreshApartment([&] { EXPECT_NE(create(), nullptr); });
+  EXPECT_EQ(mappedOf(libraries), expected);
+  EXPECT_EQ(fetchInFreshApartment("channel 1; points 600; ok").waveFormResult, 1);
+  expected.insert(fonts.begin(), fonts.end());
+  EXPECT_EQ(mappedOf(libraries), expected);
 }
 
 TEST_F(GetWaveformThroughCom, AbsurdPointCountIsAFailedFetchNotAFailedCall) {
