@@ -1,5 +1,7 @@
 #include "acquisition/SampleConversion.h"
 
+#include <sys/platform/x86.h>
+
 #include <algorithm>
 
 #include "acquisition/LongArithmetic.h"
@@ -23,10 +25,11 @@ struct CodeBounds {
   int32_t high;
 };
 
-// The two loops over the whole block run once for the generic processor and once for one with
-// 256-bit vectors; the loader picks the clone.
-[[gnu::target_clones("avx2", "default")]]
-CodeBounds boundsOf(std::span<const int32_t> codes) {
+// The two loops over the whole block come twice: for the generic processor and, where the C
+// library found 256-bit vectors at start-up, for those. (Clones that the dynamic loader picks would
+// link a second processor probe into the add-in, which asks the processor anew as the add-in
+// loads: in a virtual machine, more time than the rest of loading it.)
+[[gnu::always_inline]] inline CodeBounds genericBoundsOf(std::span<const int32_t> codes) {
   int32_t low = codes.front(), high = codes.front();
   for (const int32_t code : codes) {
     low = std::min(low, code);
@@ -36,14 +39,34 @@ CodeBounds boundsOf(std::span<const int32_t> codes) {
 }
 
 // Scales, clamps and mirrors codes already known not to overflow anywhere.
-[[gnu::target_clones("avx2", "default")]]
-void scaleAndMirror(int32_t* codes, size_t count, int32_t zeroCode, int32_t twiceZero) {
+[[gnu::always_inline]] inline void genericScaleAndMirror(int32_t* codes, size_t count, int32_t zeroCode,
+                                                         int32_t twiceZero) {
   for (size_t i = 0; i < count; ++i) {
     const int32_t difference =
         std::clamp(codes[i] - zeroCode, -SaturatingDifference, SaturatingDifference);
     const double rounded = (difference * ScaleFactor + RoundingShift) - RoundingShift;
     codes[i] = twiceZero - std::clamp(static_cast<int32_t>(rounded), ScaledCodeMin, ScaledCodeMax);
   }
+}
+
+[[gnu::target("avx2")]] CodeBounds avx2BoundsOf(std::span<const int32_t> codes) {
+  return genericBoundsOf(codes);
+}
+
+[[gnu::target("avx2")]] void avx2ScaleAndMirror(int32_t* codes, size_t count, int32_t zeroCode,
+                                                int32_t twiceZero) {
+  genericScaleAndMirror(codes, count, zeroCode, twiceZero);
+}
+
+CodeBounds boundsOf(std::span<const int32_t> codes) {
+  return CPU_FEATURE_ACTIVE(AVX2) ? avx2BoundsOf(codes) : genericBoundsOf(codes);
+}
+
+void scaleAndMirror(int32_t* codes, size_t count, int32_t zeroCode, int32_t twiceZero) {
+  if (CPU_FEATURE_ACTIVE(AVX2))
+    avx2ScaleAndMirror(codes, count, zeroCode, twiceZero);
+  else
+    genericScaleAndMirror(codes, count, zeroCode, twiceZero);
 }
 
 // One code through the scaling step with every check of the run-time; used only on the extremes.
