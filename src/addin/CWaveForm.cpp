@@ -1,5 +1,8 @@
 #include "addin/CWaveForm.h"
 
+#include <array>
+#include <vector>
+
 #include "acquisition/FetchWaveform.h"
 #include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
@@ -31,28 +34,30 @@ CWaveForm::CWaveForm() {
   if (!state_) return;  // the apartment has no state to load into
   SessionState& state = *state_;
   skipOnAnyError([&] { state.setWaveFormResult(com::Variant(int32_t{1})); });
+  // The values remembered from the last session, with their defaults, in one reading of the store.
+  std::array<settings::Setting, 3> remembered{{{"Addr", ""}, {"Chan", "1"}, {"Cbo_Idx", "0"}}};
+  bool read = false;
   skipOnAnyError([&] {
-    state.setInstrumentAddress(com::Variant(settings::GetSetting(AppName, Section, "Addr", "")));
+    settings::GetSettings(AppName, Section, remembered);
+    read = true;
   });
-  skipOnAnyError([&] {
-    state.setChannelNumber(textToInt32(settings::GetSetting(AppName, Section, "Chan", "1")));
-  });
-  skipOnAnyError([&] {
-    state.setPointsIndex(com::Variant(settings::GetSetting(AppName, Section, "Cbo_Idx", "0")));
-  });
+  if (read) {
+    skipOnAnyError([&] { state.setInstrumentAddress(com::Variant(remembered[0].value)); });
+    skipOnAnyError([&] { state.setChannelNumber(textToInt32(remembered[1].value)); });
+    skipOnAnyError([&] { state.setPointsIndex(com::Variant(remembered[2].value)); });
+  }
   skipOnAnyError([&] { state.setCountryCode(com::Variant(int32_t{1})); });
 }
 
 CWaveForm::~CWaveForm() {
   if (!state_) return;  // nothing was loaded, so nothing is saved over the remembered values
   const SessionState& state = *state_;
-  skipOnAnyError([&] { settings::SaveSetting(AppName, Section, "Addr", state.InstrumentAddress()); });
-  skipOnAnyError([&] {
-    settings::SaveSetting(AppName, Section, "Chan", std::to_string(state.ChannelNumber()));
-  });
-  skipOnAnyError([&] {
-    settings::SaveSetting(AppName, Section, "Cbo_Idx", std::to_string(state.PointsIndex()));
-  });
+  std::vector<settings::Setting> remembered;
+  skipOnAnyError([&] { remembered.push_back({"Addr", state.InstrumentAddress()}); });
+  skipOnAnyError([&] { remembered.push_back({"Chan", std::to_string(state.ChannelNumber())}); });
+  skipOnAnyError([&] { remembered.push_back({"Cbo_Idx", std::to_string(state.PointsIndex())}); });
+  // One change of the store for the three.
+  skipOnAnyError([&] { settings::SaveSettings(AppName, Section, remembered); });
 }
 
 void CWaveForm::getWaveform(com::Variant& wform, double& wTime) { FetchWaveform(wform, wTime); }

@@ -50,6 +50,20 @@ TEST(SettingsStore, SavedValuesReadBackAndMissingOnesGiveTheDefault) {
             "abc");
 }
 
+TEST(SettingsStore, SeveralKeysAreSavedInOneChangeAndReadWithTheirDefaults) {
+  TempConfigHome home;
+  SaveSettings(App, Section, std::vector<Setting>{{"Addr", "a"}, {"Chan", "2"}});
+  std::vector<Setting> read = {{"addr", "none"}, {"Chan", "1"}, {"Cbo_Idx", "0"}};
+  GetSettings(App, Section, read);
+  EXPECT_EQ(read[0].value, "a");
+  EXPECT_EQ(read[1].value, "2");
+  EXPECT_EQ(read[2].value, "0");
+  // A bad key among them leaves the store as it was.
+  EXPECT_EQ(errorNumberOf([] { SaveSettings(App, Section, std::vector<Setting>{{"Chan", "3"}, {"", "x"}}); }),
+            rt::InvalidProcedureCall);
+  EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
+}
+
 TEST(SettingsStore, FollowsTheConfigFolderAtEveryCall) {
   TempConfigHome first;
   SaveSetting(App, Section, "Addr", "first");

@@ -1,5 +1,7 @@
 #include "platform/settings/settings_store.h"
 
+#include <vector>
+
 #include "platform/runtime/errors.h"
 #include "platform/settings/registry_tree.h"
 #include "platform/settings/store_file.h"
@@ -20,17 +22,34 @@ void requireName(std::string_view name) {
 
 std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
                        std::string_view defaultValue) {
-  if (auto value = QueryValue(sectionPath(appName, section), key)) return *value;
-  return std::string(defaultValue);
+  Setting setting{std::string(key), std::string(defaultValue)};
+  GetSettings(appName, section, {&setting, 1});
+  return setting.value;
+}
+
+void GetSettings(std::string_view appName, std::string_view section, std::span<Setting> settings) {
+  const nlohmann::json root = readStore();
+  const nlohmann::json* key = findKey(root, sectionPath(appName, section));
+  if (key == nullptr) return;
+  for (Setting& setting : settings)
+    if (auto value = readValue(*key, setting.key)) setting.value = std::move(*value);
 }
 
 void SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
                  std::string_view value) {
+  const Setting setting{std::string(key), std::string(value)};
+  SaveSettings(appName, section, {&setting, 1});
+}
+
+void SaveSettings(std::string_view appName, std::string_view section, std::span<const Setting> settings) {
   requireName(appName);
   requireName(section);
-  if (key.empty()) raise(rt::InvalidProcedureCall);
-  const ValueWrite write{sectionPath(appName, section), std::string(key), std::string(value)};
-  SetValues({&write, 1});
+  std::vector<ValueWrite> writes;
+  for (const Setting& setting : settings) {
+    if (setting.key.empty()) raise(rt::InvalidProcedureCall);
+    writes.push_back({sectionPath(appName, section), setting.key, setting.value});
+  }
+  SetValues(writes);
 }
 
 void DeleteSetting(std::string_view appName, std::string_view section, std::string_view key) {

@@ -22,6 +22,18 @@ std::string GetSetting(std::string_view appName, std::string_view section, std::
 // error" when the store cannot be written.
 void SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
                  std::string_view value);
+
+// One key of a section and its value, for reading or saving several keys at once.
+struct Setting {
+  std::string key;
+  std::string value;
+};
+// Reads the keys from one reading of the store; a missing key keeps the value it has (its default).
+void GetSettings(std::string_view appName, std::string_view section, std::span<Setting> settings);
+// Saves the values in one change of the store; nothing is written if one fails. Raises as
+// SaveSetting.
+void SaveSettings(std::string_view appName, std::string_view section, std::span<const Setting> settings);
+
 // An empty key deletes the whole section; deleting what is not there changes nothing.
 void DeleteSetting(std::string_view appName, std::string_view section, std::string_view key);
 
