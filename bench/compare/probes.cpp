@@ -60,7 +60,6 @@ void measureLoadCost(BenchContext& context) {
   // Settings go to a private folder: creating and releasing the class loads and saves them.
   const std::string environment = "env XDG_CONFIG_HOME=" + quoted(TRV3_PROBE_CONFIG_HOME);
   const LoadFigures minimal = timeLoads(environment, TRV3_MINIMAL_LIBRARY, "", repetitions);
-  const LoadFigures withLibraries = timeLoads(environment, TRV3_MINIMAL_WITH_LIBRARIES, "", repetitions);
   const LoadFigures script = timeLoads(environment + " TRV3_UI=script", TRV3_ADDIN, "", repetitions);
   const std::string qtModule = std::filesystem::exists(TRV3_QT_MODULE) ? TRV3_QT_MODULE : "";
   const LoadFigures qt =
@@ -70,11 +69,6 @@ void measureLoadCost(BenchContext& context) {
                          formatSeconds(script.seconds) + (script.qtLoaded ? ", Qt mapped" : ", no Qt mapped"),
                          "minimal library " + formatSeconds(minimal.seconds),
                          script.seconds.median / minimal.seconds.median, "ours / minimal", std::nullopt, 2.0);
-  context.table.addRatio("Load, script path, against the same least library linked to the add-in's libraries",
-                         formatSeconds(script.seconds),
-                         "minimal library with libraries " + formatSeconds(withLibraries.seconds),
-                         script.seconds.median / withLibraries.seconds.median, "ours / minimal with libraries",
-                         std::nullopt, std::nullopt);
   context.table.add({"Load, Qt path (the add-in and its Qt module)",
                      formatSeconds(qt.seconds) + (qt.qtLoaded ? ", Qt mapped" : ", no Qt mapped"),
                      "minimal library " + formatSeconds(minimal.seconds),
