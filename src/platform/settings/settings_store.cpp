@@ -73,10 +73,17 @@ std::optional<std::string> QueryValue(std::string_view keyPath, std::string_view
 }
 
 void SetValues(std::span<const ValueWrite> writes) {
-  updateStore([&](nlohmann::json& root) {
+  const auto change = [&](nlohmann::json& root) {
     for (const ValueWrite& write : writes)
       writeValue(createKey(root, write.keyPath), write.name, write.value);
-  });
+  };
+  // A host that releases the add-in saves the same remembered values time after time: when the
+  // store holds them already, as any reader sees it, it needs neither the lock nor a write.
+  nlohmann::json root = readStore();
+  const nlohmann::json before = root;
+  change(root);
+  if (root == before) return;
+  updateStore(change);
 }
 
 void DeleteKeys(std::span<const std::string> keyPaths) {
