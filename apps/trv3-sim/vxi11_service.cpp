@@ -20,9 +20,9 @@ namespace {
 
 Vxi11Service* activeService = nullptr;
 
-// Replies of the core channel leave in writes of this size: a block of several megabytes in a few
-// writes rather than in hundreds of the default size.
-constexpr u_int kCoreSendSize = 1 << 20;
+// Replies of the core channel leave in writes of this size: a block of several megabytes in tens
+// of writes rather than hundreds of the default size, while the client already reads the first.
+constexpr u_int kCoreSendSize = 256 << 10;
 
 // A transport on a socket of `type` bound to the endpoint, sending in pieces of `sendSize` (0: the
 // default); tirpc takes the socket over and closes it with the transport.

@@ -31,6 +31,8 @@ constexpr size_t kReadReplySlack = 512;
 // The most one device_read asks for: a whole block of the largest record at once. Its data never
 // passes through memory of its own, so the size costs nothing until bytes arrive.
 constexpr size_t kMaxReadRequest = VXI11_LARGEST_READ;
+// The least one device_read asks for, so that a long text reply takes few calls.
+constexpr size_t kLeastReadRequest = size_t{1} << 20;
 // device_write rounds in a row in which the instrument takes nothing before it counts as not
 // answering.
 constexpr int kMaxRefusedWrites = 3;
@@ -205,7 +207,8 @@ ReceivedPiece Vxi11Transport::receive(std::span<char> buffer, size_t wanted,
                                       const Deadline& deadline) {
   requireLink();
   if (!link_.connection->replyPending())
-    startRead(std::min(kMaxReadRequest, std::max(wanted, buffer.size())), deadline);
+    startRead(std::min(kMaxReadRequest, std::max({wanted, buffer.size(), kLeastReadRequest})),
+              deadline);
   const size_t size = std::min(buffer.size(), readDataLeft_);
   onLink([&] {
     const Deadline rpcDeadline = deadline.withGrace(kRpcGrace);

@@ -37,7 +37,7 @@ class Vxi11Transport final : public ByteTransport {
   ReceivedPiece receive(std::span<char> buffer, size_t wanted, const Deadline& deadline) override;
   bool marksMessageEnd() const override { return true; }
   void clearPendingInput(const Deadline& deadline) override;
-  size_t preferredReceiveSize() const override { return size_t{1} << 20; }
+  size_t preferredReceiveSize() const override { return size_t{256} << 10; }
 
  private:
   struct Link {
