@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints the fault matrix as Markdown tables, one per transport, from the JSON report of one run
 of fault_matrix_tests (--gtest_output=json:FILE): rows are faults, columns phases, each cell the
-ending the user must see ("508", "510", "512", "unable" or "delivered") and whether the cell
+ending the user must see ("508", "510", "512", "515", "516", "unable" or "delivered") and whether the cell
 passed, or empty where the fault cannot strike in that phase; then the count passed."""
 import json
 import sys

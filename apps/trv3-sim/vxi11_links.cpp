@@ -104,7 +104,11 @@ LinkTable::ReadResult LinkTable::read(int32_t id, uint32_t requestSize, uint32_t
       result.reason |= kReasonTermChar;
     }
   }
-  result.data = pending.substr(0, size);
+  // A whole answer read at once, as a block usually is, changes hands without a copy.
+  if (link->outputRead == 0 && size == link->output.size())
+    result.data = std::move(link->output);
+  else
+    result.data = pending.substr(0, size);
   link->outputRead += size;
   if (link->trickleMs > 0) link->readyAt = Clock::now() + std::chrono::milliseconds(link->trickleMs);
   if (!hasOutput(*link)) {

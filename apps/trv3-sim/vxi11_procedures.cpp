@@ -1,10 +1,8 @@
 // The RPC procedures that the rpcgen skeleton calls: thin adapters onto the link table. Every
 // procedure of the definition must exist; those the simulator does not offer answer "operation
 // not supported".
-#include <cstdlib>
-#include <cstring>
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "vxi11.h"
 #include "vxi11_service.h"
@@ -15,6 +13,10 @@ using trv3::sim::Vxi11Service;
 namespace vxi11 = trv3::sim::vxi11;
 
 vxi11::LinkTable& links() { return Vxi11Service::active().links(); }
+
+// The data of the device_read reply being sent: the reply points into it, and the skeleton sends
+// the reply before it frees the result. One thread serves every request.
+std::string readReplyData;
 
 }  // namespace
 
@@ -42,10 +44,9 @@ bool_t device_read_1_svc(Device_ReadParms* parms, Device_ReadResp* resp, svc_req
   const auto result = links().read(parms->lid, parms->requestSize, parms->io_timeout, termChar);
   resp->error = result.error;
   resp->reason = result.reason;
-  resp->data.data_len = static_cast<u_int>(result.data.size());
-  // Freed by xdr_free in device_core_1_freeresult.
-  resp->data.data_val = static_cast<char*>(std::malloc(result.data.size() + 1));
-  std::memcpy(resp->data.data_val, result.data.data(), result.data.size());
+  readReplyData = std::move(result.data);
+  resp->data.data_len = static_cast<u_int>(readReplyData.size());
+  resp->data.data_val = readReplyData.data();  // released in device_core_1_freeresult
   return TRUE;
 }
 
@@ -123,6 +124,10 @@ bool_t device_abort_1_svc(Device_Link* link, Device_Error* resp, svc_req*) {
 bool_t device_intr_srq_1_svc(Device_SrqParms*, void*, svc_req*) { return FALSE; }
 
 int device_core_1_freeresult(SVCXPRT*, xdrproc_t xdr_result, caddr_t result) {
+  if (xdr_result == reinterpret_cast<xdrproc_t>(xdr_Device_ReadResp)) {
+    reinterpret_cast<Device_ReadResp*>(result)->data.data_val = nullptr;  // readReplyData's
+    std::string().swap(readReplyData);
+  }
   xdr_free(xdr_result, result);
   return 1;
 }

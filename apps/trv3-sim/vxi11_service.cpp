@@ -20,12 +20,16 @@ namespace {
 
 Vxi11Service* activeService = nullptr;
 
-// A transport on a socket of `type` bound to the endpoint; tirpc takes the socket over and
-// closes it with the transport.
-SVCXPRT* rpcTransport(const Endpoint& endpoint, int type) {
+// Replies of the core channel leave in writes of this size: a block of several megabytes in tens
+// of writes rather than hundreds of the default size, while the client already reads the first.
+constexpr u_int kCoreSendSize = 256 << 10;
+
+// A transport on a socket of `type` bound to the endpoint, sending in pieces of `sendSize` (0: the
+// default); tirpc takes the socket over and closes it with the transport.
+SVCXPRT* rpcTransport(const Endpoint& endpoint, int type, u_int sendSize = 0) {
   UniqueFd fd = bindSocket(endpoint, type);
-  SVCXPRT* transport =
-      type == SOCK_STREAM ? svc_vc_create(fd.get(), 0, 0) : svc_dg_create(fd.get(), 0, 0);
+  SVCXPRT* transport = type == SOCK_STREAM ? svc_vc_create(fd.get(), sendSize, 0)
+                                           : svc_dg_create(fd.get(), 0, 0);
   if (!transport) throw std::runtime_error("cannot create an RPC transport");
   fd.release();
   return transport;
@@ -42,7 +46,7 @@ Vxi11Service::Vxi11Service(Instrument& instrument, const std::string& host, uint
     : links_(instrument, stop_) {
   if (activeService) throw std::logic_error("one VXI-11 service per process");
   try {
-    core_ = rpcTransport({host, 0}, SOCK_STREAM);
+    core_ = rpcTransport({host, 0}, SOCK_STREAM, kCoreSendSize);
     async_ = rpcTransport({host, 0}, SOCK_STREAM);
     portmapTcp_ = rpcTransport({host, portmapPort}, SOCK_STREAM);
     portmapUdp_ = rpcTransport({host, portmapPort}, SOCK_DGRAM);

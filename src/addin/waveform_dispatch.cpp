@@ -191,7 +191,8 @@ HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID* iid, LCID, ui
     invokeMember(self, member, flags, params, result);
     return S_OK;
   } catch (const DispatchFailure& failure) {
-    if (argumentError != nullptr) *argumentError = failure.argumentIndex;
+    if (argumentError != nullptr && failure.argumentIndex != DispatchFailure::NoArgument)
+      *argumentError = failure.argumentIndex;
     return failure.status;
   } catch (const MemberFailure& failure) {
     // The member's error info travels in EXCEPINFO; without one it stays this thread's.

@@ -182,9 +182,11 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
       const uint32_t named = c.named == Named::CountWithoutNames ? 1u : static_cast<uint32_t>(names.size());
       DISPPARAMS params{arguments.data(), names.empty() ? nullptr : names.data(), c.count, named};
       com::Variant result;
+      uint32_t argumentError = 99;
       EXPECT_EQ(object->lpVtbl->Invoke(object.get(), c.member, c.iid, 0, c.flags, &params, &result.raw(),
-                                       nullptr, nullptr),
+                                       nullptr, &argumentError),
                 c.status);
+      EXPECT_EQ(argumentError, 99u);  // no argument is at fault in any of these calls
     }
   });
 }
@@ -220,8 +222,8 @@ TEST_F(Conformance, NamesResolveIgnoringCaseParametersIncluded) {
 
 // The host's variables behind getWaveform's two arguments, in the forms a host may pass them.
 // "Via Variant": a reference to a Variant that itself refers to the typed variable.
-enum class WformForm { VariantRef, Int32ArrayRef, Int32ArrayRefHoldingOld, Int32ArrayRefViaVariant, DoubleArrayRef, Int32Ref };
-enum class WTimeForm { DoubleRef, DoubleRefViaVariant, VariantRef, Int32Ref, SingleRef, VariantRefHoldingText };
+enum class WformForm { VariantRef, Int32ArrayRef, Int32ArrayRefHoldingOld, Int32ArrayRefViaVariant, DoubleArrayRef, Int32Ref, Int32ArrayRefLocked, VariantRefHoldingLockedArray };
+enum class WTimeForm { DoubleRef, DoubleRefViaVariant, VariantRef, Int32Ref, SingleRef, VariantRefHoldingText, VariantRefHoldingLockedArray };
 
 struct HostVariables {
   VARIANT wformVariant{};
@@ -233,6 +235,9 @@ struct HostVariables {
   VARIANT referenceHolder{};  // the Variant between the argument and the typed variable
 
   ~HostVariables() {
+    for (SAFEARRAY* array : {wformVariant.vt & VT_ARRAY ? wformVariant.parray : nullptr, wformArray,
+                             wTimeVariant.vt & VT_ARRAY ? wTimeVariant.parray : nullptr})
+      if (array != nullptr) array->cLocks = 0;
     VariantClear(&referenceHolder);
     VariantClear(&wformVariant);
     SafeArrayDestroy(wformArray);
@@ -240,26 +245,42 @@ struct HostVariables {
   }
 
   VARIANT wform(WformForm form) {
-    VARIANT reference{};
     switch (form) {
       case WformForm::VariantRef: return referenceTo(wformVariant);
-      case WformForm::Int32ArrayRefHoldingOld: wformArray = SafeArrayCreateVector(VT_I4, 0, 3); [[fallthrough]];
-      case WformForm::Int32ArrayRef:
-        reference.vt = VT_BYREF | VT_ARRAY | VT_I4;
-        reference.pparray = &wformArray;
-        return reference;
+      case WformForm::Int32ArrayRefHoldingOld: return arrayReference(SafeArrayCreateVector(VT_I4, 0, 3), VT_I4);
+      case WformForm::Int32ArrayRef: return arrayReference(nullptr, VT_I4);
       case WformForm::Int32ArrayRefViaVariant:
-        referenceHolder.vt = VT_BYREF | VT_ARRAY | VT_I4;
-        referenceHolder.pparray = &wformArray;
+        referenceHolder = arrayReference(nullptr, VT_I4);
         return referenceTo(referenceHolder);
-      case WformForm::DoubleArrayRef:
-        wformArray = SafeArrayCreateVector(VT_R8, 0, 3);
-        reference.vt = VT_BYREF | VT_ARRAY | VT_R8;
-        reference.pparray = &wformArray;
-        return reference;
+      case WformForm::DoubleArrayRef: return arrayReference(SafeArrayCreateVector(VT_R8, 0, 3), VT_R8);
       case WformForm::Int32Ref: return referenceTo(integer);
+      case WformForm::Int32ArrayRefLocked: return arrayReference(lockedArray(), VT_I4);
+      case WformForm::VariantRefHoldingLockedArray: return referenceToLockedArrayIn(wformVariant);
     }
+    return VARIANT{};
+  }
+
+  // A reference to the host's typed array variable, which holds `array`.
+  VARIANT arrayReference(SAFEARRAY* array, VARTYPE elements) {
+    wformArray = array;
+    VARIANT reference{};
+    reference.vt = VT_BYREF | VT_ARRAY | elements;
+    reference.pparray = &wformArray;
     return reference;
+  }
+
+  // A reference to a host's Variant holding an array the host has locked (as SafeArrayLock does),
+  // so that the array can be neither freed nor kept.
+  static VARIANT referenceToLockedArrayIn(VARIANT& variable) {
+    variable.vt = VT_ARRAY | VT_I4;
+    variable.parray = lockedArray();
+    return referenceTo(variable);
+  }
+
+  static SAFEARRAY* lockedArray() {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 3);
+    array->cLocks = 1;
+    return array;
   }
 
   VARIANT time(WTimeForm form) {
@@ -276,6 +297,7 @@ struct HostVariables {
         reference.vt = VT_BYREF | VT_R4;
         reference.pfltVal = &single;
         return reference;
+      case WTimeForm::VariantRefHoldingLockedArray: return referenceToLockedArrayIn(wTimeVariant);
     }
     return reference;
   }
@@ -311,6 +333,11 @@ TEST_F(Conformance, GetWaveformWritesThroughOrRefusesBeforeAnyDialogOrTraffic) {
       {"single for wTime", WformForm::VariantRef, WTimeForm::SingleRef, DISP_E_TYPEMISMATCH, 0},
       {"Variant holding text for wTime", WformForm::VariantRef, WTimeForm::VariantRefHoldingText,
        DISP_E_TYPEMISMATCH, 0},
+      {"locked int32 array", WformForm::Int32ArrayRefLocked, WTimeForm::DoubleRef, DISP_E_ARRAYISLOCKED, 1},
+      {"Variant holding a locked array for wform", WformForm::VariantRefHoldingLockedArray,
+       WTimeForm::DoubleRef, DISP_E_ARRAYISLOCKED, 1},
+      {"Variant holding a locked array for wTime", WformForm::VariantRef,
+       WTimeForm::VariantRefHoldingLockedArray, DISP_E_ARRAYISLOCKED, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.forms);

@@ -113,5 +113,29 @@ TEST(SafeArrayFunctions, VariantsCopyAndClearArraysOfAnyElementDeeply) {
   EXPECT_EQ(copy.vt, VT_EMPTY);
 }
 
+// A Variant whose contents cannot be freed is refused and left as it was, never reset over a leak.
+TEST(SafeArrayFunctions, VariantClearLeavesWhatItCannotFree) {
+  SAFEARRAY* locked = SafeArrayCreateVector(VT_I4, 0, 2);
+  locked->cLocks = 1;
+  struct Case {
+    VARTYPE type;
+    HRESULT status;
+  };
+  const Case cases[] = {{VT_ARRAY | VT_I4, DISP_E_ARRAYISLOCKED},
+                        {0x1000 | VT_I4, DISP_E_BADVARTYPE},  // a counted vector
+                        {36, DISP_E_BADVARTYPE},              // a record
+                        {0x0FFF, DISP_E_BADVARTYPE}};
+  for (const Case& c : cases) {
+    VARIANT held{};
+    held.vt = c.type;
+    held.parray = locked;
+    EXPECT_EQ(VariantClear(&held), c.status) << c.type;
+    EXPECT_EQ(held.vt, c.type);
+    EXPECT_EQ(held.parray, locked);
+  }
+  locked->cLocks = 0;
+  EXPECT_EQ(SafeArrayDestroy(locked), S_OK);
+}
+
 }  // namespace
 }  // namespace trv3::com

@@ -24,7 +24,7 @@ class ScriptedTransport : public ByteTransport {
   }
 
   void send(std::string_view message, const Deadline&) override { sent.emplace_back(message); }
-  ReceivedPiece receive(std::span<char> buffer, const Deadline&) override {
+  ReceivedPiece receive(std::span<char> buffer, size_t, const Deadline&) override {
     if (pieces_.empty()) raiseIoError(status::Timeout, "Timeout expired before operation completed", "");
     Piece& piece = pieces_.front();
     const size_t size = std::min(buffer.size(), piece.bytes.size());

@@ -87,6 +87,47 @@ TEST(Vxi11Session, ReadsLoopOverPiecesUntilEnd) {
   EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
 }
 
+// Each device_read asks for what the block still lacks and its newline (before the header: the
+// count the caller expects), at least 1 MiB and at most 16 MiB; a reply larger than the reader's
+// buffer arrives whole all the same.
+TEST(Vxi11Session, EachReadAsksForWhatTheBlockStillLacks) {
+  constexpr uint32_t kMiB = 1 << 20;
+  struct Row {
+    const char* name;
+    size_t points;
+    size_t expected;
+    size_t givePerRead;
+    std::vector<uint32_t> requests;
+  };
+  const size_t unlimited = Vxi11Behaviour{}.givePerRead;
+  const std::vector<Row> rows = {
+      // "#73000000" + data + "\n": 9 + 3,000,000 + 1 bytes.
+      {"one read for the expected block", 3000000, 3000000, unlimited, {3000013}},
+      {"short reads ask for the rest", 3000000, 3000000, 1000000, {3000013, 2000011, kMiB, kMiB}},
+      {"fewer points expected than sent", 3000000, 100, unlimited, {kMiB, 9 + 3000000 - kMiB + 2}},
+      {"more points expected than allowed", 1000, 20000000, unlimited, {16 * kMiB}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string data = everyCode(row.points);
+    Vxi11Behaviour behaviour;
+    behaviour.givePerRead = row.givePerRead;
+    FakeVxi11Instrument instrument(
+        [&](const std::string& message) {
+          return message == "DATA?\n" ? definiteBlock(data) + "\n" : idn(message);
+        },
+        behaviour);
+    const auto session = openSession(instrument);
+    VectorTarget target;
+    target.resize(row.expected);
+    session->WriteCommand("DATA?");
+    session->ReadFormatted(target, "I1");
+    EXPECT_EQ(target.values, codesOf(data));
+    EXPECT_EQ(instrument.readRequestSizes(), row.requests);
+    EXPECT_EQ(session->QueryText("*IDN?"), "VELMORA,TRV30K4A,SN0002,03.10");
+  }
+}
+
 TEST(Vxi11Session, InstrumentTimeOutIsReportedAndClearedBeforeTheNextCommand) {
   FakeVxi11Instrument instrument([](const std::string& message) {
     return message == "SLOW?\n" ? std::string("late reply\n") : idn(message);

@@ -15,13 +15,18 @@ bool answerOutlastsTimeout(const Phase& phase) {
   return (phase.answerBytes - 1) * kTrickleMs > kTimeoutMs;
 }
 
+// The set-up dialog's own queries: an instrument failing one of them is let go by the dialog.
+bool inSetUpDialog(const Phase& phase) {
+  return phase.name == "mode check" || phase.name == "channel count" || phase.name == "revision";
+}
+
 // What a lost answer (none, too late, cut off) leads to in each phase.
 Ending onLostAnswer(const Phase& phase) {
   if (phase.name == "identification") return Ending::RefusedInstrument;
-  if (phase.name == "mode check") return Ending::RefusedMode;
-  // The list builder stops quietly at a failed display query; the count of displayed channels
-  // does not, and neither do the revision query, the probe and the transfer.
+  // The list builder stops quietly at a failed display query; the revision query, the probe and
+  // the transfer do not.
   if (phase.name == "channel list") return Ending::Delivered;
+  if (inSetUpDialog(phase)) return Ending::LetGoSilent;
   return Ending::FetchFailed;
 }
 
@@ -30,6 +35,8 @@ Ending onWrongAnswer(const Phase& phase) {
   // Garbage names no maker and no acquisition mode; it holds no "on" for the channel count and no
   // Boolean for the channel list, which stops quietly.
   if (phase.name == "channel count" || phase.name == "channel list") return Ending::Delivered;
+  if (phase.name == "mode check") return Ending::RefusedMode;
+  if (inSetUpDialog(phase)) return Ending::LetGoUnusable;
   return onLostAnswer(phase);
 }
 
@@ -137,6 +144,9 @@ Ending expectedEnding(const Cell& cell) {
     if (kind.starts_with("close_after")) return Ending::FetchFailed;
     return socket ? Ending::FetchFailed : Ending::Delivered;
   }
+  // The mode check reads any answer it cannot use as a refusal; only a time-out lets the
+  // instrument go.
+  if (phase.name == "mode check" && kind.starts_with("close_after")) return Ending::RefusedMode;
   // A session reconnects after an interrupted exchange, so a dropped connection costs the answer
   // it cut and no more.
   if (kind == "silent" || kind.starts_with("delay") || kind.starts_with("close_after"))
@@ -154,6 +164,8 @@ const char* endingName(Ending ending) {
     case Ending::NotOpened: return "unable";
     case Ending::RefusedInstrument: return "510";
     case Ending::RefusedMode: return "512";
+    case Ending::LetGoSilent: return "515";
+    case Ending::LetGoUnusable: return "516";
     case Ending::FetchFailed: return "508";
     case Ending::Delivered: return "delivered";
   }
@@ -170,6 +182,8 @@ Outcome expectedOutcome(const Cell& cell, const std::string& address) {
               {kText512 + "\r\nPlease set the Waveform - Acquire Mode to Normal or reduce the "
                           "number of averages"},
               2};
+    case Ending::LetGoSilent: return {ending, {kText515 + " " + address, unable}, 2};
+    case Ending::LetGoUnusable: return {ending, {kText516 + " " + address, unable}, 2};
     case Ending::FetchFailed: return {ending, {kText508}, 2};
     case Ending::Delivered: return {ending, {}, 1};
   }

@@ -35,6 +35,8 @@ enum class Ending {
   NotOpened,          // the address did not open: OK finds no instrument
   RefusedInstrument,  // identification refused the instrument: OK finds none
   RefusedMode,        // the acquisition-mode check refused
+  LetGoSilent,        // the set-up dialog let the instrument go, as one that did not answer
+  LetGoUnusable,      // the set-up dialog let it go, as one whose answers could not be used
   FetchFailed,        // the fetch failed with language text 508
   Delivered,          // the waveform was delivered
 };
@@ -77,6 +79,8 @@ inline const std::string kText508 = "The waveform could not be read";
 inline const std::string kText509 = "(no instrument)";
 inline const std::string kText510 = "Not a supported instrument:";
 inline const std::string kText512 = "The acquisition mode is not supported.";
+inline const std::string kText515 = "Did not answer, disconnected:";
+inline const std::string kText516 = "Unusable answers, disconnected:";
 
 Ending expectedEnding(const Cell& cell);
 // "unable", "510", "512", "508" or "delivered": the message the user sees, or none.

@@ -47,7 +47,8 @@ class FaultMatrix : public ::testing::TestWithParam<Cell> {
  protected:
   FaultMatrix() {
     ::setenv("TRV3_IO_TIMEOUT_MS", std::to_string(kTimeoutMs).c_str(), 1);
-    languages.add(1, {{508, kText508}, {509, kText509}, {510, kText510}, {512, kText512}},
+    languages.add(1, {{508, kText508}, {509, kText509}, {510, kText510}, {512, kText512},
+                      {515, kText515}, {516, kText516}},
                   "DejaVu Sans", 8);
     int32_t code = 1;
     MLocaleGen::loadLanguage(code);
@@ -108,7 +109,9 @@ TEST_P(FaultMatrix, TellsTheUserOnceEndsInTimeLeaksNothingAndRecovers) {
   const Fetched faulty = fetch(address, actions);
   EXPECT_EQ(faulty.messages, expected.messages);
   EXPECT_EQ(state.WaveFormResult(), expected.waveFormResult);
-  if (expected.ending == Ending::Delivered) EXPECT_FALSE(wform.int32Elements().empty());
+  if (expected.ending == Ending::Delivered) {
+    EXPECT_FALSE(wform.int32Elements().empty());
+  }
   // Each failing exchange waits out one time-out at most; two may fail in one fetch.
   EXPECT_LE(faulty.took.count(), 2 * kTimeoutMs + 3000);
   EXPECT_EQ(openDescriptors(), descriptorsBefore);

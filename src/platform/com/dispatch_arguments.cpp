@@ -29,6 +29,15 @@ VARIANT& referredVariable(VARIANT& argument) {
   return referencesReference ? *argument.pvarVal : argument;
 }
 
+// The call will overwrite the caller's variable, and a locked array in it can be freed no more
+// than it can be kept, so the call is refused before it starts.
+void refuseLockedArray(const VARIANT& variable, uint32_t index) {
+  const SAFEARRAY* held = nullptr;
+  if (variable.vt & VT_ARRAY)
+    held = (variable.vt & VT_BYREF) ? (variable.pparray ? *variable.pparray : nullptr) : variable.parray;
+  if (held != nullptr && held->cLocks > 0) throw DispatchFailure{DISP_E_ARRAYISLOCKED, index};
+}
+
 }  // namespace
 
 DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut)
@@ -82,10 +91,12 @@ DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t po
     target_ = argument.pdblVal;
     return;
   }
-  if (argument.vt == (VT_BYREF | VT_VARIANT))
+  if (argument.vt == (VT_BYREF | VT_VARIANT)) {
     variant_ = argument.pvarVal;
-  else if (reference)
+    refuseLockedArray(*variant_, arguments.indexOf(position));
+  } else if (reference) {
     throw mismatch(arguments.indexOf(position));
+  }
   local_ = converted(arguments.indexOf(position), [&] { return Variant::valueOf(argument).toDouble(); });
 }
 
@@ -102,8 +113,10 @@ VariantReference::VariantReference(const DispatchArguments& arguments, uint32_t 
   if ((argument.vt & VT_BYREF) == 0) {
     local_ = arguments.value(position);
   } else if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal != nullptr) {
+    refuseLockedArray(*argument.pvarVal, arguments.indexOf(position));
     target_ = argument.pvarVal;
   } else if (argument.vt == (VT_BYREF | VT_ARRAY | arrayElements) && argument.pparray != nullptr) {
+    refuseLockedArray(argument, arguments.indexOf(position));
     array_ = argument.pparray;
     arrayType_ = VT_ARRAY | arrayElements;
     local_.raw().vt = arrayType_;

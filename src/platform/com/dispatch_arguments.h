@@ -14,8 +14,9 @@ namespace trv3::com {
 
 // Ends an Invoke with a status; for a bad argument, its position in DISPPARAMS::rgvarg.
 struct DispatchFailure {
+  static constexpr uint32_t NoArgument = UINT32_MAX;
   HRESULT status;
-  uint32_t argumentIndex = 0;
+  uint32_t argumentIndex = NoArgument;
 };
 
 class DispatchArguments {
@@ -42,7 +43,8 @@ class DispatchArguments {
 // A double parameter passed by reference: a reference to a double is used in place; a reference to
 // a Variant, or a value, is converted into a local copy, and writeBack() stores the copy into the
 // referenced Variant. A reference to any other type is refused (DISP_E_TYPEMISMATCH), so that no
-// call succeeds while the caller's variable stays untouched.
+// call succeeds while the caller's variable stays untouched, and so is a referenced Variant holding
+// a locked array (DISP_E_ARRAYISLOCKED), which could be neither freed nor kept.
 class DoubleReference {
  public:
   DoubleReference(const DispatchArguments& arguments, uint32_t position);
@@ -58,7 +60,7 @@ class DoubleReference {
 // A Variant parameter: a reference to a Variant is used in place; a reference to an array of
 // `arrayElements` travels in a local Variant and goes back to the caller's variable when this
 // ends; a value is copied, and the call may change the copy freely. A reference to any other type
-// is refused (DISP_E_TYPEMISMATCH).
+// is refused (DISP_E_TYPEMISMATCH), a referenced locked array too (DISP_E_ARRAYISLOCKED).
 class VariantReference {
  public:
   VariantReference(const DispatchArguments& arguments, uint32_t position, VARTYPE arrayElements);

@@ -30,6 +30,8 @@ void VariantInit(VARIANT* variant) {
 HRESULT VariantClear(VARIANT* variant) {
   if (variant == nullptr) return E_INVALIDARG;
   const VARTYPE type = variant->vt;
+  // What an unknown type owns cannot be known, so it is left as it is.
+  if (!isStorable(type)) return DISP_E_BADVARTYPE;
   if ((type & VT_BYREF) == 0) {
     if (type & VT_ARRAY) {
       const HRESULT hr = trv3::com::destroyArray(variant->parray, type & VT_TYPEMASK);

@@ -23,8 +23,10 @@ class ByteTransport {
   // Sends the bytes as one message.
   virtual void send(std::string_view message, const Deadline& deadline) = 0;
 
-  // Waits for input and returns what arrived, at most buffer.size() bytes.
-  virtual ReceivedPiece receive(std::span<char> buffer, const Deadline& deadline) = 0;
+  // Waits for input and returns what arrived, at most buffer.size() bytes. `wanted` (at least
+  // buffer.size() when it matters) is how much of the reply the reader can use yet, e.g. the rest
+  // of a block: a transport that asks the instrument for data may ask that much at once.
+  virtual ReceivedPiece receive(std::span<char> buffer, size_t wanted, const Deadline& deadline) = 0;
 
   // Whether receive marks the ends of messages; where it does not, only a newline ends a reply.
   virtual bool marksMessageEnd() const = 0;

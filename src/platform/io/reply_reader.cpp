@@ -14,6 +14,10 @@ constexpr size_t kSizingMargin = size_t{64} << 10;
 // Receives in a row that bring neither data nor an end of message before the instrument counts as
 // not answering.
 constexpr int kMaxEmptyReceives = 4;
+// "#9" and nine digits, and the "\r\n" that may follow a block: what a block's reply holds
+// beyond its data.
+constexpr size_t kLongestBlockHeader = 11;
+constexpr size_t kBlockTerminator = 2;
 
 // The bytes and the target never overlap, and whole groups have a fixed size: both let the
 // compiler widen with vector instructions.
@@ -109,9 +113,9 @@ void ReplyReader::dropBlockTerminator() {
   if (unreadSize() == 0 && messageEnded_) terminatorPending_ = false;
 }
 
-void ReplyReader::receiveMore(const Deadline& deadline) {
+void ReplyReader::receiveMore(const Deadline& deadline, size_t wanted) {
   for (int empty = 0;;) {
-    const ReceivedPiece piece = transport_.receive(std::span<char>(buffer_), deadline);
+    const ReceivedPiece piece = transport_.receive(std::span<char>(buffer_), wanted, deadline);
     begin_ = 0;
     end_ = piece.size;
     messageEnded_ = piece.endOfMessage;
@@ -130,10 +134,10 @@ void ReplyReader::receiveMore(const Deadline& deadline) {
   }
 }
 
-char ReplyReader::nextByte(const Deadline& deadline) {
+char ReplyReader::nextByte(const Deadline& deadline, size_t wanted) {
   while (unreadSize() == 0) {
     if (messageEnded_) malformed("the reply ended inside the block header");
-    receiveMore(deadline);
+    receiveMore(deadline, wanted);
   }
   return buffer_[begin_++];
 }
@@ -172,19 +176,21 @@ std::string ReplyReader::readText(const Deadline& deadline) {
 
 size_t ReplyReader::readBlock(Int32ArrayTarget& target, const Deadline& deadline) {
   startReply();
-  const char hash = nextByte(deadline);
+  // Until the header tells the length, the count the caller expects says how much to ask for.
+  const size_t expectedReply = kLongestBlockHeader + target.size() + kBlockTerminator;
+  const char hash = nextByte(deadline, expectedReply);
   if (hash != '#') malformed("a block starts with \"#\", the reply with " + describeByte(hash));
-  const char digits = nextByte(deadline);
+  const char digits = nextByte(deadline, expectedReply);
   if (!isDigit(digits)) malformed("the block header has no digit count but " + describeByte(digits));
   if (digits == '0') return readIndefiniteBlock(target, deadline);
-  return readDefiniteBlock(digits - '0', target, deadline);
+  return readDefiniteBlock(digits - '0', target, deadline, expectedReply);
 }
 
 size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
-                                      const Deadline& deadline) {
+                                      const Deadline& deadline, size_t expectedReply) {
   uint64_t length = 0;
   for (int i = 0; i < digitCount; ++i) {
-    const char digit = nextByte(deadline);
+    const char digit = nextByte(deadline, expectedReply);
     if (!isDigit(digit)) malformed("the block length holds " + describeByte(digit));
     length = length * 10 + static_cast<uint64_t>(digit - '0');
   }
@@ -200,7 +206,7 @@ size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
       if (messageEnded_)
         malformed("the reply ended after " + std::to_string(storage.filled()) + " of the " +
                   std::to_string(length) + " bytes that its header announces");
-      receiveMore(deadline);
+      receiveMore(deadline, length - storage.filled() + kBlockTerminator);
       continue;
     }
     const size_t take = std::min<size_t>(unreadSize(), length - storage.filled());

@@ -44,14 +44,16 @@ class ReplyReader {
   const char* unread() const { return buffer_.data() + begin_; }
   // A new reply begins: an end of message marked behind input already used belongs to the last one.
   void startReply();
-  // Refills the buffer once everything in it has been used. A transport that keeps handing over
-  // neither data nor an end of message is not answering: that fails after a few tries.
-  void receiveMore(const Deadline& deadline);
+  // Refills the buffer once everything in it has been used; `wanted` is how much of the reply the
+  // reader can use yet, where it knows. A transport that keeps handing over neither data nor an
+  // end of message is not answering: that fails after a few tries.
+  void receiveMore(const Deadline& deadline, size_t wanted = 0);
   // Drops as much of a block's ending "\r\n" as has arrived (with message marks: the rest of its
   // message).
   void dropBlockTerminator();
-  char nextByte(const Deadline& deadline);
-  size_t readDefiniteBlock(int digitCount, Int32ArrayTarget& target, const Deadline& deadline);
+  char nextByte(const Deadline& deadline, size_t wanted);
+  size_t readDefiniteBlock(int digitCount, Int32ArrayTarget& target, const Deadline& deadline,
+                           size_t expectedReply);
   size_t readIndefiniteBlock(Int32ArrayTarget& target, const Deadline& deadline);
   [[noreturn]] void malformed(const std::string& what);
 

@@ -49,7 +49,8 @@ void SocketTransport::send(std::string_view message, const Deadline& deadline) {
   }
 }
 
-ReceivedPiece SocketTransport::receive(std::span<char> buffer, const Deadline& deadline) {
+ReceivedPiece SocketTransport::receive(std::span<char> buffer, size_t /*wanted*/,
+                                       const Deadline& deadline) {
   for (;;) {
     const ssize_t got = ::recv(openSocket(), buffer.data(), buffer.size(), 0);
     if (got > 0) return {static_cast<size_t>(got), false};

@@ -98,7 +98,8 @@ void UsbtmcTransport::send(std::string_view message, const Deadline& deadline) {
   }
 }
 
-ReceivedPiece UsbtmcTransport::receive(std::span<char> buffer, const Deadline& deadline) {
+ReceivedPiece UsbtmcTransport::receive(std::span<char> buffer, size_t /*wanted*/,
+                                       const Deadline& deadline) {
   for (;;) {
     limitDriverWait(deadline);
     const ssize_t got = ::read(node_.get(), buffer.data(), buffer.size());

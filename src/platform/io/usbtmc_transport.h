@@ -26,7 +26,7 @@ class UsbtmcTransport final : public ByteTransport {
   UsbtmcTransport(const std::filesystem::path& node, std::string address);
 
   void send(std::string_view message, const Deadline& deadline) override;
-  ReceivedPiece receive(std::span<char> buffer, const Deadline& deadline) override;
+  ReceivedPiece receive(std::span<char> buffer, size_t wanted, const Deadline& deadline) override;
   bool marksMessageEnd() const override { return false; }
   void clearPendingInput(const Deadline& deadline) override;
   size_t preferredReceiveSize() const override { return size_t{1} << 20; }

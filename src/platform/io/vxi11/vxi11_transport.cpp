@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/io/io_status.h"
 #include "platform/io/vxi11/portmapper.h"
@@ -29,6 +28,11 @@ constexpr std::chrono::milliseconds kRpcGrace{500};
 // the data asked for (RPC header, verifier, error, reason, length, padding).
 constexpr size_t kSmallReply = 1024;
 constexpr size_t kReadReplySlack = 512;
+// The most one device_read asks for: a whole block of the largest record at once. Its data never
+// passes through memory of its own, so the size costs nothing until bytes arrive.
+constexpr size_t kMaxReadRequest = VXI11_LARGEST_READ;
+// The least one device_read asks for, so that a long text reply takes few calls.
+constexpr size_t kLeastReadRequest = size_t{1} << 20;
 // device_write rounds in a row in which the instrument takes nothing before it counts as not
 // answering.
 constexpr int kMaxRefusedWrites = 3;
@@ -88,7 +92,8 @@ Vxi11Transport::Vxi11Transport(Endpoint endpoint, std::string address, const Dea
 }
 
 Vxi11Transport::~Vxi11Transport() {
-  if (linkBroken_) return;  // closing the connection, if any, is all that is left to do
+  // Closing the connection, if any, is all that is left to do; it also ends a reply left half read.
+  if (linkBroken_ || link_.connection->replyPending()) return;
   const Device_Link link = link_.id;
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
   try {
@@ -132,16 +137,23 @@ void Vxi11Transport::requireLink() const {
                  address_);
 }
 
-void Vxi11Transport::call(uint32_t procedure, const char* name, xdrproc_t encodeArguments,
-                          const void* arguments, xdrproc_t decodeResult, void* result,
-                          size_t maxReplySize, const Deadline& deadline) {
+template <class Step>
+void Vxi11Transport::onLink(const Step& step) {
   try {
-    link_.connection->call(procedure, name, encodeArguments, arguments, decodeResult, result,
-                           maxReplySize, deadline.withGrace(kRpcGrace));
+    step();
   } catch (const RuntimeError&) {
     linkBroken_ = true;
     throw;
   }
+}
+
+void Vxi11Transport::call(uint32_t procedure, const char* name, xdrproc_t encodeArguments,
+                          const void* arguments, xdrproc_t decodeResult, void* result,
+                          size_t maxReplySize, const Deadline& deadline) {
+  onLink([&] {
+    link_.connection->call(procedure, name, encodeArguments, arguments, decodeResult, result,
+                           maxReplySize, deadline.withGrace(kRpcGrace));
+  });
 }
 
 void Vxi11Transport::raiseDeviceError(long code, const std::string& procedure) {
@@ -165,6 +177,7 @@ uint32_t Vxi11Transport::remainingMilliseconds(const Deadline& deadline) const {
 
 void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
   requireLink();
+  finishPendingRead(deadline);
   size_t offset = 0;
   for (int refused = 0; offset < message.size();) {
     const uint32_t ioTimeout = remainingMilliseconds(deadline);
@@ -190,32 +203,65 @@ void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
   }
 }
 
-ReceivedPiece Vxi11Transport::receive(std::span<char> buffer, const Deadline& deadline) {
+ReceivedPiece Vxi11Transport::receive(std::span<char> buffer, size_t wanted,
+                                      const Deadline& deadline) {
   requireLink();
+  if (!link_.connection->replyPending())
+    startRead(std::min(kMaxReadRequest, std::max({wanted, buffer.size(), kLeastReadRequest})),
+              deadline);
+  const size_t size = std::min(buffer.size(), readDataLeft_);
+  onLink([&] {
+    const Deadline rpcDeadline = deadline.withGrace(kRpcGrace);
+    link_.connection->readResult(buffer.data(), size, rpcDeadline);
+    readDataLeft_ -= size;
+    if (readDataLeft_ == 0) link_.connection->finishReply(rpcDeadline);
+  });
+  // A full buffer is not the end of a message: only END or the termination character are.
+  return {size, readDataLeft_ == 0 && readEndsMessage_};
+}
+
+void Vxi11Transport::startRead(size_t requestSize, const Deadline& deadline) {
   const uint32_t ioTimeout = remainingMilliseconds(deadline);
   Device_ReadParms request{};
   request.lid = link_.id;
-  request.requestSize = static_cast<u_long>(buffer.size());
+  request.requestSize = static_cast<u_long>(requestSize);
   request.io_timeout = ioTimeout;
   request.lock_timeout = 0;
   request.flags = 0;
   request.termChar = 0;
-  DecodedReply<Device_ReadResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_ReadResp));
-  call(device_read, "device_read", reinterpret_cast<xdrproc_t>(xdr_Device_ReadParms), &request,
-       reply.decoder(), &reply.value, buffer.size() + kReadReplySlack, deadline);
-  if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_read");
-  const size_t size = reply.value.data.data_len;
-  if (size > buffer.size())
+  int32_t error = 0;
+  size_t size = 0;
+  onLink([&] {
+    // The reply is error, reason and the data's length, then the data, which receive hands over.
+    const Deadline rpcDeadline = deadline.withGrace(kRpcGrace);
+    RpcConnection& connection = *link_.connection;
+    connection.startCall(device_read, "device_read",
+                         reinterpret_cast<xdrproc_t>(xdr_Device_ReadParms), &request,
+                         requestSize + kReadReplySlack, rpcDeadline);
+    error = static_cast<int32_t>(connection.readResultWord(rpcDeadline));
+    const uint32_t reason = connection.readResultWord(rpcDeadline);
+    readEndsMessage_ = (reason & (kReasonEnd | kReasonTermChar)) != 0;
+    size = connection.readResultWord(rpcDeadline);
+    if (error != 0 || size > requestSize) connection.finishReply(rpcDeadline);
+  });
+  if (error != 0) raiseDeviceError(error, "device_read");
+  if (size > requestSize)
     raiseIoError(status::IoFailure,
                  "the instrument sent " + std::to_string(size) + " bytes where " +
-                     std::to_string(buffer.size()) + " were asked for",
+                     std::to_string(requestSize) + " were asked for",
                  address_);
-  if (size > 0) std::memcpy(buffer.data(), reply.value.data.data_val, size);
-  // A full buffer is not the end of a message: only END or the termination character are.
-  return {size, (reply.value.reason & (kReasonEnd | kReasonTermChar)) != 0};
+  readDataLeft_ = size;
+}
+
+void Vxi11Transport::finishPendingRead(const Deadline& deadline) {
+  if (link_.connection->replyPending())
+    onLink([&] { link_.connection->finishReply(deadline.withGrace(kRpcGrace)); });
+  readDataLeft_ = 0;
 }
 
 void Vxi11Transport::clearPendingInput(const Deadline& deadline) {
+  // A device_read reply left half read is dropped with its connection.
+  if (!linkBroken_ && link_.connection->replyPending()) linkBroken_ = true;
   if (linkBroken_) createLink(deadline);
   const uint32_t ioTimeout = remainingMilliseconds(deadline);
   Device_GenericParms request{};

@@ -32,10 +32,12 @@ class Vxi11Transport final : public ByteTransport {
   Vxi11Transport& operator=(const Vxi11Transport&) = delete;
 
   void send(std::string_view message, const Deadline& deadline) override;
-  ReceivedPiece receive(std::span<char> buffer, const Deadline& deadline) override;
+  // Each device_read asks for what the reader wants (at most kMaxReadRequest) and its data is
+  // handed over in pieces of the buffer's size, received straight into it.
+  ReceivedPiece receive(std::span<char> buffer, size_t wanted, const Deadline& deadline) override;
   bool marksMessageEnd() const override { return true; }
   void clearPendingInput(const Deadline& deadline) override;
-  size_t preferredReceiveSize() const override { return size_t{1} << 20; }
+  size_t preferredReceiveSize() const override { return size_t{256} << 10; }
 
  private:
   struct Link {
@@ -56,6 +58,14 @@ class Vxi11Transport final : public ByteTransport {
   // failure in the RPC layer marks the link as broken.
   void call(uint32_t procedure, const char* name, xdrproc_t encodeArguments, const void* arguments,
             xdrproc_t decodeResult, void* result, size_t maxReplySize, const Deadline& deadline);
+  // Runs a step of the RPC layer; its failure marks the link as broken.
+  template <class Step>
+  void onLink(const Step& step);
+  // Sends device_read and reads its reply up to the data.
+  void startRead(size_t requestSize, const Deadline& deadline);
+  // Drops the rest of a device_read reply that the reader left, so that the next call's reply is
+  // read in step.
+  void finishPendingRead(const Deadline& deadline);
   // Refuses to work on a broken link: only recovery may use it.
   void requireLink() const;
   // Raises the run-time error for an error code that the instrument returned.
@@ -67,6 +77,9 @@ class Vxi11Transport final : public ByteTransport {
   std::string address_;
   Link link_;
   bool linkBroken_ = false;
+  // The data of the current device_read reply not yet handed over, and whether it ends a message.
+  size_t readDataLeft_ = 0;
+  bool readEndsMessage_ = false;
 };
 
 }  // namespace trv3::io
