@@ -14,6 +14,7 @@ declare -A sources=(
   [k_list]="src/platform/io/formatted_reply.cpp"
   [block_framing]="src/platform/io/reply_reader.cpp src/platform/io/message_session.cpp"
   [vxi11_reply]="build-cov/src/platform/io/vxi11/rpc/vxi11_xdr.c"
+  [vxi11_read_stream]="src/platform/io/vxi11/rpc_connection.cpp"
   [profile_string]="src/shared/profile_string.cpp"
   [settings_file]="src/platform/settings/store_file.cpp src/platform/settings/registry_tree.cpp"
   [language_component]="src/platform/language/json_component.cpp"
