@@ -213,11 +213,11 @@ SAFEARRAY* SafeArrayCreateVector(VARTYPE type, int32_t lowerBound, uint32_t coun
 }
 
 HRESULT SafeArrayDestroy(SAFEARRAY* array) {
-  return trv3::com::destroyArray(array, array ? trv3::com::recordedType(array) : VT_EMPTY);
+  return trv3::com::destroyArray(array, array ? trv3::com::recordedType(array) : VARTYPE{VT_EMPTY});
 }
 
 HRESULT SafeArrayCopy(const SAFEARRAY* source, SAFEARRAY** copy) {
-  return trv3::com::copyArray(source, source ? trv3::com::recordedType(source) : VT_EMPTY, copy);
+  return trv3::com::copyArray(source, source ? trv3::com::recordedType(source) : VARTYPE{VT_EMPTY}, copy);
 }
 
 HRESULT SafeArrayGetVartype(const SAFEARRAY* array, VARTYPE* type) {

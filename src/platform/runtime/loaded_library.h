@@ -29,7 +29,9 @@ class LoadedLibrary {
   std::string failure_;
 };
 
-// The file of that name in the folder of the library (or program) that holds the code at `code`.
+// The file of that name in the folder of the library (or program) that holds the code at `code`;
+// where the library was loaded through a link and the folder of the link lacks the file, the one
+// beside the file linked to.
 std::filesystem::path fileBesideModuleOf(const void* code, const std::string& fileName);
 
 }  // namespace trv3
