@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <memory>
+#include <type_traits>
 
 #include "platform/runtime/errors.h"
 #include "platform/runtime/loaded_library.h"
@@ -26,14 +27,17 @@ struct Fontconfig {
 const Fontconfig& fontconfig() {
   static const Fontconfig loaded = [] {
     LoadedLibrary library("libfontconfig.so.1");
-    Fontconfig functions{library.function<decltype(&FcPatternCreate)>("FcPatternCreate"),
-                         library.function<decltype(&FcPatternDestroy)>("FcPatternDestroy"),
-                         library.function<decltype(&FcPatternAddString)>("FcPatternAddString"),
-                         library.function<decltype(&FcPatternGetString)>("FcPatternGetString"),
-                         library.function<decltype(&FcConfigSubstitute)>("FcConfigSubstitute"),
-                         library.function<decltype(&FcDefaultSubstitute)>("FcDefaultSubstitute"),
-                         library.function<decltype(&FcFontMatch)>("FcFontMatch"),
-                         {}};
+    Fontconfig functions{};
+    const auto bind = [&](auto& slot, const char* name) {
+      slot = library.function<std::remove_reference_t<decltype(slot)>>(name);
+    };
+    bind(functions.patternCreate, "FcPatternCreate");
+    bind(functions.patternDestroy, "FcPatternDestroy");
+    bind(functions.patternAddString, "FcPatternAddString");
+    bind(functions.patternGetString, "FcPatternGetString");
+    bind(functions.configSubstitute, "FcConfigSubstitute");
+    bind(functions.defaultSubstitute, "FcDefaultSubstitute");
+    bind(functions.fontMatch, "FcFontMatch");
     functions.failure = library.failure();
     return functions;
   }();
