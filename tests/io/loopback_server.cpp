@@ -64,7 +64,14 @@ LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
   const trv3::testing::LoopbackListener listener = trv3::testing::listenOnLoopback(8);
   listener_ = listener.fd;
   port_ = listener.port;
-  thread_ = std::thread([this] { serve(); });
+  thread_ = std::thread([this] {
+    started_ = true;
+    started_.notify_one();
+    serve();
+  });
+  // A test may fork next, and a child forked while this thread was still starting (which
+  // allocates) would inherit the allocator's locks held.
+  started_.wait(false);
 }
 
 LoopbackServer::~LoopbackServer() {

@@ -56,6 +56,7 @@ class LoopbackServer {
   Handler handler_;
   int listener_ = -1;
   uint16_t port_ = 0;
+  std::atomic<bool> started_{false};
   std::atomic<bool> stopping_{false};
   std::thread thread_;
   std::vector<std::thread> connections_;
