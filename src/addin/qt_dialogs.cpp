@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "platform/runtime/loaded_library.h"
+#include "platform/runtime/module_path.h"
 #include "platform/ui/qt_module.h"
 #include "platform/ui/user_interface.h"
 

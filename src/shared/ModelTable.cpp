@@ -24,11 +24,7 @@ thread_local std::string modelChannels;
 
 }  // namespace
 
-std::filesystem::path modelTableFile() {
-  std::string folder = addinFolder().string();
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder + kIniFileName;
-}
+std::filesystem::path modelTableFile() { return fileBesideAddin(kIniFileName); }
 
 void loadModelTable() {
   const std::filesystem::path iniFile = modelTableFile();

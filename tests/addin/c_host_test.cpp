@@ -1,8 +1,10 @@
 // The example host written in C, run as a host author would run it: against the simulator with the
-// script dialog, and against a module copy without language components for the error information.
+// script dialog, through a link, and against a module copy without language components for the
+// error information.
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "addin/addin_fixture.h"
@@ -38,6 +40,21 @@ TEST_F(CHost, FetchesByVtableAndByInvokeWithTypedReferences) {
                            "vtable getWaveform: status 0x00000000, WaveFormResult 1, 600 samples",
                            "Invoke getWaveform: status 0x00000000, WaveFormResult 1, 600 samples"})
     EXPECT_NE(run.output.find(line), std::string::npos) << line << " missing in:\n" << run.output;
+}
+
+// A host that loads the add-in through a link in a folder of its own: the language components
+// are found beside the real library file.
+TEST_F(CHost, ThroughALinkFindsTheLanguagesBesideTheAddin) {
+  ScopedEnvironment userInterface("TRV3_UI", "script");
+  ScopedEnvironment script("TRV3_UI_SCRIPT", "cancel");
+  std::string pattern = (std::filesystem::temp_directory_path() / "trv3-host-XXXXXX").string();
+  const std::filesystem::path folder = mkdtemp(pattern.data());
+  const std::filesystem::path link = folder / "vlmWFRM_TRV3.so";
+  std::filesystem::create_symlink(std::filesystem::canonical(TRV3_ADDIN_MODULE), link);
+  const HostRun run = runCHost(link.string(), "33");
+  std::filesystem::remove_all(folder);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("countryCode 33: status 0x00000000\n"), std::string::npos) << run.output;
 }
 
 using CHostWithoutLanguages = RegisteredAddinWithoutLanguages;

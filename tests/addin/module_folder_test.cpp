@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "platform/io/vxi11_opener.h"
-#include "platform/runtime/loaded_library.h"
+#include "platform/runtime/module_path.h"
 
 namespace {
 

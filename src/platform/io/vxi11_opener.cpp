@@ -4,6 +4,7 @@
 
 #include "platform/io/io_status.h"
 #include "platform/runtime/loaded_library.h"
+#include "platform/runtime/module_path.h"
 
 namespace trv3::io {
 namespace {

@@ -45,7 +45,7 @@ std::filesystem::path catalogFolder() {
     std::lock_guard lock(folderMutex);
     if (!folderOverride.empty()) return folderOverride;
   }
-  return addinFolder() / "languages";
+  return fileBesideAddin("languages");
 }
 
 ScopedComponentSource::ScopedComponentSource(ComponentSource source)

@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-#include "platform/runtime/module_path.h"
 
 namespace trv3 {
 namespace {
@@ -24,18 +23,6 @@ void* LoadedLibrary::symbol(const char* name) {
   void* found = dlsym(handle_, name);
   if (found == nullptr) failure_ = lastLoaderError(std::string("no ") + name);
   return found;
-}
-
-std::filesystem::path fileBesideModuleOf(const void* code, const std::string& fileName) {
-  const std::optional<std::filesystem::path> module = moduleFileHolding(code);
-  if (!module) return std::filesystem::current_path() / fileName;
-  const std::filesystem::path besideAsLoaded = module->parent_path() / fileName;
-  // A host may load the module through a link in a folder of its own; the files it needs were
-  // installed beside the real one.
-  std::error_code error;
-  const std::filesystem::path real = std::filesystem::canonical(*module, error);
-  if (error || std::filesystem::exists(besideAsLoaded, error)) return besideAsLoaded;
-  return real.parent_path() / fileName;
 }
 
 }  // namespace trv3

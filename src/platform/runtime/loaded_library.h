@@ -2,7 +2,6 @@
 // a host pays for them only when it uses them (the Qt dialogs, the network search, VXI-11, fonts).
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 namespace trv3 {
@@ -28,10 +27,5 @@ class LoadedLibrary {
   void* handle_ = nullptr;
   std::string failure_;
 };
-
-// The file of that name in the folder of the library (or program) that holds the code at `code`;
-// where the library was loaded through a link and the folder of the link lacks the file, the one
-// beside the file linked to.
-std::filesystem::path fileBesideModuleOf(const void* code, const std::string& fileName);
 
 }  // namespace trv3

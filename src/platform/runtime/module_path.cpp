@@ -16,10 +16,21 @@ std::optional<std::filesystem::path> moduleFileHolding(const void* code) {
   return std::filesystem::absolute(info.dli_fname);
 }
 
-std::filesystem::path addinFolder() {
-  if (!overrideFolder().empty()) return overrideFolder();
-  const auto module = moduleFileHolding(reinterpret_cast<const void*>(&addinFolder));
-  return module ? module->parent_path() : std::filesystem::current_path();
+std::filesystem::path fileBesideModuleOf(const void* code, const std::string& fileName) {
+  const std::optional<std::filesystem::path> module = moduleFileHolding(code);
+  if (!module) return std::filesystem::current_path() / fileName;
+  const std::filesystem::path besideAsLoaded = module->parent_path() / fileName;
+  // A host may load the module through a link in a folder of its own; the files it needs were
+  // installed beside the real one.
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::canonical(*module, error);
+  if (error || std::filesystem::exists(besideAsLoaded, error)) return besideAsLoaded;
+  return real.parent_path() / fileName;
+}
+
+std::filesystem::path fileBesideAddin(const std::string& fileName) {
+  if (!overrideFolder().empty()) return overrideFolder() / fileName;
+  return fileBesideModuleOf(reinterpret_cast<const void*>(&fileBesideAddin), fileName);
 }
 
 void setAddinFolderOverride(const std::filesystem::path& folder) { overrideFolder() = folder; }
