@@ -23,9 +23,9 @@ std::filesystem::path fileBesideModuleOf(const void* code, const std::string& fi
   // A host may load the module through a link in a folder of its own; the files it needs were
   // installed beside the real one.
   std::error_code error;
+  if (std::filesystem::exists(besideAsLoaded, error)) return besideAsLoaded;
   const std::filesystem::path real = std::filesystem::canonical(*module, error);
-  if (error || std::filesystem::exists(besideAsLoaded, error)) return besideAsLoaded;
-  return real.parent_path() / fileName;
+  return error ? besideAsLoaded : real.parent_path() / fileName;
 }
 
 std::filesystem::path fileBesideAddin(const std::string& fileName) {
