@@ -135,12 +135,13 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
 }
 
 // How a call is framed rather than what it carries: flags, the reserved interface id, the put's
-// named argument and the argument count, against the status the automation run-time gives.
+// named argument and the argument count, against the status the automation run-time gives and the
+// argument it blames in puArgErr (99: none).
 TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
   inFreshApartment([] {
     Held<_CWaveForm> object = create();
     const IID otherIid = IID_IDispatch;
-    enum class Named { None, PutName, OtherName, CountWithoutNames, BothByPosition, OneTwice };
+    enum class Named { None, PutName, OtherName, CountWithoutNames, BothByPosition, OneTwice, OneUnknown };
     struct Case {
       const char* call;
       DISPID member;
@@ -149,11 +150,12 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
       Named named;
       uint32_t count;
       HRESULT status;
+      uint32_t argumentError = 99;
     };
     const Case cases[] = {
         {"put named DISPID_PROPERTYPUT", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::PutName, 1, S_OK},
-        {"put with no named argument", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::None, 1, DISP_E_PARAMNOTFOUND},
-        {"put named otherwise", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::OtherName, 1, DISP_E_PARAMNOTFOUND},
+        {"put with no named argument", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::None, 1, DISP_E_PARAMNOTFOUND, 0},
+        {"put named otherwise", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::OtherName, 1, DISP_E_PARAMNOTFOUND, 0},
         {"put counting names it lacks", DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUT, &GUID_NULL, Named::CountWithoutNames, 1, DISP_E_PARAMNOTFOUND},
         {"set of a number", DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYPUTREF, &GUID_NULL, Named::PutName, 1, DISP_E_MEMBERNOTFOUND},
         {"set of module", DISPID_CWAVEFORM_MODULE, DISPATCH_PROPERTYPUTREF, &GUID_NULL, Named::PutName, 1, S_OK},
@@ -164,7 +166,8 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
         {"method as scripts call it", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, S_OK},
         {"method read as a property", DISPID_CWAVEFORM_EXECUTE, DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 2, DISP_E_MEMBERNOTFOUND},
         {"method with named arguments", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::BothByPosition, 2, S_OK},
-        {"method naming one parameter twice", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::OneTwice, 2, DISP_E_PARAMNOTFOUND},
+        {"method naming one parameter twice", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::OneTwice, 2, DISP_E_PARAMNOTFOUND, 1},
+        {"method naming a parameter it lacks", DISPID_CWAVEFORM_EXECUTE, DISPATCH_METHOD, &GUID_NULL, Named::OneUnknown, 2, DISP_E_PARAMNOTFOUND, 1},
         {"unknown member", 0x12345, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &GUID_NULL, Named::None, 0, DISP_E_MEMBERNOTFOUND},
         {"interface id not IID_NULL", DISPID_CWAVEFORM_CTYPE, DISPATCH_PROPERTYGET, &otherIid, Named::None, 0, DISP_E_UNKNOWNINTERFACE},
     };
@@ -177,6 +180,7 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
         case Named::OtherName: names = {0}; break;
         case Named::BothByPosition: names = {1, 0}; break;
         case Named::OneTwice: names = {1, 1}; break;
+        case Named::OneUnknown: names = {1, 7}; break;
         default: break;
       }
       const uint32_t named = c.named == Named::CountWithoutNames ? 1u : static_cast<uint32_t>(names.size());
@@ -186,7 +190,7 @@ TEST_F(Conformance, CallsAreFramedAsTheAutomationRunTimeRequires) {
       EXPECT_EQ(object->lpVtbl->Invoke(object.get(), c.member, c.iid, 0, c.flags, &params, &result.raw(),
                                        nullptr, &argumentError),
                 c.status);
-      EXPECT_EQ(argumentError, 99u);  // no argument is at fault in any of these calls
+      EXPECT_EQ(argumentError, c.argumentError);
     }
   });
 }

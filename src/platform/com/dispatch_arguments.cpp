@@ -38,6 +38,22 @@ void refuseLockedArray(const VARIANT& variable, uint32_t index) {
   if (held != nullptr && held->cLocks > 0) throw DispatchFailure{DISP_E_ARRAYISLOCKED, index};
 }
 
+// The argument whose name is no parameter of the member, or names one given before; for a put,
+// its value when that is not named DISPID_PROPERTYPUT. NoArgument when no name can be blamed.
+uint32_t misnamedArgument(const DISPID* names, uint32_t named, uint32_t count, bool propertyPut) {
+  if (named > 0 && names == nullptr) return DispatchFailure::NoArgument;
+  if (propertyPut && named == 0) return count > 0 ? 0 : DispatchFailure::NoArgument;
+  const uint32_t positional = count - std::min(named, count);
+  for (uint32_t k = 0; k < named; ++k) {
+    const bool parameter = propertyPut ? k == 0 && names[k] == DISPID_PROPERTYPUT
+                                       : names[k] >= static_cast<DISPID>(positional) &&
+                                             names[k] < static_cast<DISPID>(count);
+    if (!parameter || std::find(names, names + k, names[k]) != names + k)
+      return k < count ? k : DispatchFailure::NoArgument;
+  }
+  return DispatchFailure::NoArgument;
+}
+
 }  // namespace
 
 DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected, bool propertyPut)
@@ -47,7 +63,7 @@ DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected
   const DISPID* names = named > 0 ? params->rgdispidNamedArgs : nullptr;
   // A put's new value must be named DISPID_PROPERTYPUT, as the automation run-time requires.
   if (propertyPut && (named != 1 || names == nullptr || names[0] != DISPID_PROPERTYPUT))
-    throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+    throw DispatchFailure{DISP_E_PARAMNOTFOUND, misnamedArgument(names, named, count, propertyPut)};
   if (count != expected) throw DispatchFailure{DISP_E_BADPARAMCOUNT};
   if ((count > 0 && arguments_ == nullptr) || named > count || (named > 0 && names == nullptr))
     throw DispatchFailure{E_INVALIDARG};
@@ -62,7 +78,8 @@ DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected
     }
     const DISPID wanted = propertyPut ? DISPID_PROPERTYPUT : static_cast<DISPID>(position);
     const DISPID* found = std::find(names, names + named, wanted);
-    if (found == names + named) throw DispatchFailure{DISP_E_PARAMNOTFOUND};
+    if (found == names + named)
+      throw DispatchFailure{DISP_E_PARAMNOTFOUND, misnamedArgument(names, named, count, propertyPut)};
     index_[position] = static_cast<uint32_t>(found - names);
   }
 }
