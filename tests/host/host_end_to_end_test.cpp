@@ -15,6 +15,7 @@
 #include "platform/settings/settings_store.h"
 #include "support/simulator_process.h"
 #include "support/temp_config_home.h"
+#include "support/wayland_runtime_folder.h"
 
 namespace trv3::host::test {
 namespace {
@@ -320,6 +321,21 @@ TEST_F(HostEndToEnd, QtDialogWithoutAScreenEndsAtOnceWithoutTraffic) {
     EXPECT_THAT(fetch.out, IsEmpty());
   }
   EXPECT_THAT(simulator.loggedMessages(), IsEmpty());
+}
+
+// A compositor's socket but no X server, and no session type: Qt would try X11 alone and end the
+// process. The add-in sees that and lets the script backend take the dialog (which cancels).
+TEST_F(HostEndToEnd, AWaylandSocketWithoutAnX11DisplayNeverTakesTheHostDown) {
+  registerAddin();
+  const trv3::testing::WaylandRuntimeFolder runtime;
+  const ChildResult fetch = host({"fetch"}, {{"TRV3_UI", std::nullopt},
+                                             {"QT_QPA_PLATFORM", std::nullopt},
+                                             {"DISPLAY", std::nullopt},
+                                             {"XDG_SESSION_TYPE", std::nullopt},
+                                             {"XDG_RUNTIME_DIR", runtime.path()},
+                                             {"WAYLAND_DISPLAY", "wayland-0"}});
+  EXPECT_EQ(fetch.exitStatus, 2) << fetch.err;
+  EXPECT_THAT(fetch.err, HasSubstr("user interface \"qt\" is not available; using the script backend"));
 }
 
 TEST_F(HostEndToEnd, OutputsThatCannotBeWrittenAreNeverReportedAsDelivered) {

@@ -1,13 +1,8 @@
 #include "platform/ui/user_interface.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -15,6 +10,7 @@
 #include "platform/ui/form.h"
 #include "platform/ui/script_user_interface.h"
 #include "support/scoped_environment.h"
+#include "support/wayland_runtime_folder.h"
 
 namespace trv3::ui {
 namespace {
@@ -26,31 +22,8 @@ EnvironmentLookup environmentOf(std::map<std::string, std::string> values) {
   };
 }
 
-// A folder holding a listening compositor's socket, "wayland-0".
-class WaylandRuntimeFolder {
- public:
-  WaylandRuntimeFolder() {
-    char pattern[] = "/tmp/trv3-wayland-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/wayland-0", folder_.c_str());
-    socket_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    EXPECT_EQ(::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  }
-  ~WaylandRuntimeFolder() {
-    ::close(socket_);
-    std::filesystem::remove_all(folder_);
-  }
-  const std::string& path() const { return folder_; }
-
- private:
-  std::string folder_;
-  int socket_ = -1;
-};
-
 TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
-  const WaylandRuntimeFolder runtime;
+  const testing::WaylandRuntimeFolder runtime;
   const std::string runtimeFolder = runtime.path();
   const struct {
     std::map<std::string, std::string> environment;
