@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -154,8 +157,16 @@ void plotWaveform(const FetchOutcome& outcome, const std::filesystem::path& file
   painter.drawPolyline(trace);
   painter.end();
 
-  if (!image.save(QString::fromStdString(file.string()), "PNG"))
-    throw std::runtime_error("cannot write " + file.string());
+  // Encoded in memory and written here, so that a failing file is our one message rather than the
+  // PNG library's own line on stderr.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the plot");
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(png.constData(), png.size());
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
 }  // namespace trv3::host
