@@ -323,19 +323,30 @@ TEST_F(HostEndToEnd, QtDialogWithoutAScreenEndsAtOnceWithoutTraffic) {
   EXPECT_THAT(simulator.loggedMessages(), IsEmpty());
 }
 
-// A compositor's socket but no X server, and no session type: Qt would try X11 alone and end the
-// process. The add-in sees that and lets the script backend take the dialog (which cancels).
-TEST_F(HostEndToEnd, AWaylandSocketWithoutAnX11DisplayNeverTakesTheHostDown) {
+// Where a screen seems there but no platform Qt would try can start, Qt would end the process.
+// The add-in sees that and lets the script backend take the dialog (which cancels).
+TEST_F(HostEndToEnd, AScreenNoQtPlatformCanReachNeverTakesTheHostDown) {
   registerAddin();
   const trv3::testing::WaylandRuntimeFolder runtime;
-  const ChildResult fetch = host({"fetch"}, {{"TRV3_UI", std::nullopt},
-                                             {"QT_QPA_PLATFORM", std::nullopt},
-                                             {"DISPLAY", std::nullopt},
-                                             {"XDG_SESSION_TYPE", std::nullopt},
-                                             {"XDG_RUNTIME_DIR", runtime.path()},
-                                             {"WAYLAND_DISPLAY", "wayland-0"}});
-  EXPECT_EQ(fetch.exitStatus, 2) << fetch.err;
-  EXPECT_THAT(fetch.err, HasSubstr("user interface \"qt\" is not available; using the script backend"));
+  const struct {
+    const char* setting;
+    Environment changes;
+  } cases[] = {
+      // Without a session type Qt tries X11 alone.
+      {"a Wayland socket and no X server", {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}}},
+      {"a platform Qt does not have", {{"QT_QPA_PLATFORM", "nosuchplatform"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting);
+    Environment changes{{"TRV3_UI", std::nullopt},
+                        {"DISPLAY", std::nullopt},
+                        {"XDG_RUNTIME_DIR", runtime.path()},
+                        {"WAYLAND_DISPLAY", "wayland-0"}};
+    for (const auto& [name, value] : c.changes) changes[name] = value;
+    const ChildResult fetch = host({"fetch"}, changes);
+    EXPECT_EQ(fetch.exitStatus, 2) << fetch.err;
+    EXPECT_THAT(fetch.err, HasSubstr("user interface \"qt\" is not available; using the script backend"));
+  }
 }
 
 TEST_F(HostEndToEnd, OutputsThatCannotBeWrittenAreNeverReportedAsDelivered) {

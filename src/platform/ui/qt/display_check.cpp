@@ -64,11 +64,13 @@ bool x11DisplayAnswers() {
 
 // Qt goes on to the next platform when one cannot start, and ends the process when none can.
 bool platformCanStart(const std::string& name) {
-  if (name == "xcb") return platformPluginInstalled("xcb") && x11DisplayAnswers();
+  // Platforms that draw nowhere show nobody a dialog.
+  if (name.empty() || name == "offscreen" || name.starts_with("minimal")) return false;
   if (name.starts_with("wayland"))
     return platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv);
-  // Platforms that draw nowhere show nobody a dialog; the others find their screens themselves.
-  return !name.empty() && name != "offscreen" && !name.starts_with("minimal");
+  if (!platformPluginInstalled(QString::fromStdString(name))) return false;
+  // The others find their screens themselves.
+  return name != "xcb" || x11DisplayAnswers();
 }
 
 }  // namespace
