@@ -1,12 +1,16 @@
 #include "shared/profile_string.h"
 
-#include <fstream>
+#include <algorithm>
 #include <optional>
 
+#include "platform/runtime/bounded_file.h"
 #include "platform/runtime/conversions.h"
 
 namespace trv3 {
 namespace {
+
+// Far above what a table of models takes.
+constexpr size_t kLargestProfile = size_t{1} << 20;
 
 // The profile reader's blanks: a line's own end has gone already.
 std::string_view trimProfileBlanks(std::string_view text) { return trimBlanks(text, " \t\r"); }
@@ -34,13 +38,15 @@ std::optional<std::string_view> sectionName(std::string_view line) {
 
 std::string readProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, size_t bufferSize) {
-  std::ifstream input(file, std::ios::binary);
-  std::string line;
+  const BoundedFile read = readBoundedFile(file, kLargestProfile);
+  if (read.outcome != BoundedFile::Outcome::Read) return {};
   bool inSection = false;
   bool sectionSeen = false;
   bool firstLine = true;
-  while (input && std::getline(input, line)) {
-    std::string_view text(line);
+  for (size_t start = 0; start < read.text.size();) {
+    const size_t end = std::min(read.text.find('\n', start), read.text.size());
+    std::string_view text = std::string_view(read.text).substr(start, end - start);
+    start = end + 1;
     if (firstLine && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 mark
     firstLine = false;
     text = trimProfileBlanks(text);

@@ -1,6 +1,7 @@
 #include "shared/ModelTable.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -64,11 +65,20 @@ TEST_F(ModelTableTest, MissingKeyOrSectionGivesAnEmptyListWithoutFallback) {
   EXPECT_EQ(ModelChannels(), "");
 }
 
-TEST_F(ModelTableTest, FolderOfTheFileNameCountsAsPresent) {
-  fs::create_directory(folder_ / "vlmTRV3SERdc.ini");
-  loadModelTable();
-  EXPECT_EQ(SupportedModels(), "");
-  EXPECT_EQ(ModelChannels(), "");
+// Present but no file to read: two empty lists, and a pipe with no writer does not hold the load.
+TEST_F(ModelTableTest, FolderOrPipeOfTheFileNameCountsAsPresent) {
+  for (const bool pipe : {false, true}) {
+    SCOPED_TRACE(pipe ? "a pipe" : "a folder");
+    fs::remove_all(folder_ / "vlmTRV3SERdc.ini");
+    if (pipe) {
+      ASSERT_EQ(::mkfifo((folder_ / "vlmTRV3SERdc.ini").c_str(), 0600), 0);
+    } else {
+      fs::create_directory(folder_ / "vlmTRV3SERdc.ini");
+    }
+    loadModelTable();
+    EXPECT_EQ(SupportedModels(), "");
+    EXPECT_EQ(ModelChannels(), "");
+  }
 }
 
 TEST_F(ModelTableTest, ValuesAreTakenAsTheyStand) {

@@ -1,15 +1,17 @@
 #include "platform/language/json_component.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
 
 namespace trv3::language {
 namespace {
+
+// Far above what the texts of one language take.
+constexpr size_t kLargestComponent = size_t{1} << 20;
 
 [[noreturn]] void raiseInvalid(const std::filesystem::path& file, const std::string& why) {
   raise(rt::ObjectErrorBase + 1, "Not a language component: " + file.string() + ": " + why,
@@ -27,12 +29,14 @@ int32_t parseId(const std::string& text, const std::filesystem::path& file) {
 }  // namespace
 
 std::shared_ptr<JsonComponent> JsonComponent::load(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) raise(rt::FileNotFound, "File not found: " + file.string(), "language");
+  using Outcome = BoundedFile::Outcome;
   // Parsed from memory: the parser's stream input takes several times as long for the same text.
-  std::ostringstream text;
-  text << in.rdbuf();
-  const nlohmann::json document = nlohmann::json::parse(text.str(), nullptr, false);
+  const BoundedFile read = readBoundedFile(file, kLargestComponent);
+  if (read.outcome == Outcome::Missing || read.outcome == Outcome::Unreadable)
+    raise(rt::FileNotFound, "File not found: " + file.string(), "language");
+  if (read.outcome == Outcome::NotAFile) raiseInvalid(file, "not a regular file");
+  if (read.outcome == Outcome::TooLarge) raiseInvalid(file, "larger than 1 MiB");
+  const nlohmann::json document = nlohmann::json::parse(read.text, nullptr, false);
   if (document.is_discarded() || !document.is_object()) raiseInvalid(file, "not a JSON object");
   try {
     auto component = std::make_shared<JsonComponent>();

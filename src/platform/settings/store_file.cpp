@@ -9,10 +9,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
 #include "platform/settings/settings_store.h"
 
@@ -59,13 +58,16 @@ class StoreLock {
 
 enum class FileState { Missing, Parsed, Unparsable };
 
+// Far above what the settings of every program of a user take.
+constexpr size_t kLargestStore = size_t{16} << 20;
+
 FileState load(const std::filesystem::path& path, nlohmann::json& root) {
   root = nlohmann::json::object();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return FileState::Missing;
-  std::stringstream text;
-  text << in.rdbuf();
-  nlohmann::json parsed = nlohmann::json::parse(text.str(), nullptr, false);
+  const BoundedFile file = readBoundedFile(path, kLargestStore);
+  if (file.outcome == BoundedFile::Outcome::Missing) return FileState::Missing;
+  // Not a file, too large or unreadable: set aside like a file that does not parse.
+  if (file.outcome != BoundedFile::Outcome::Read) return FileState::Unparsable;
+  nlohmann::json parsed = nlohmann::json::parse(file.text, nullptr, false);
   if (parsed.is_discarded() || !parsed.is_object()) return FileState::Unparsable;
   root = std::move(parsed);
   return FileState::Parsed;

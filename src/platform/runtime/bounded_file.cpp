@@ -1,0 +1,46 @@
+#include "platform/runtime/bounded_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace trv3 {
+namespace {
+
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
+
+BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
+  using Outcome = BoundedFile::Outcome;
+  // Opened without waiting, so that a pipe with no writer does not hold us before the check.
+  const Descriptor opened{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
+  if (opened.fd < 0)
+    return {errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Unreadable, {}};
+  struct stat status {};
+  if (::fstat(opened.fd, &status) != 0) return {Outcome::Unreadable, {}};
+  if (!S_ISREG(status.st_mode)) return {Outcome::NotAFile, {}};
+  if (static_cast<unsigned long long>(status.st_size) > limit) return {Outcome::TooLarge, {}};
+  // Sized by what is there; the file may grow while it is read, so no more than the limit is taken.
+  BoundedFile read{Outcome::Read, {}};
+  read.text.reserve(static_cast<size_t>(status.st_size));
+  char chunk[65536];
+  for (;;) {
+    const ssize_t n = ::read(opened.fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return {Outcome::Unreadable, {}};
+    if (n == 0) break;
+    if (read.text.size() + static_cast<size_t>(n) > limit) return {Outcome::TooLarge, {}};
+    read.text.append(chunk, static_cast<size_t>(n));
+  }
+  return read;
+}
+
+}  // namespace trv3
