@@ -1,5 +1,7 @@
 // trv3-host end to end: the real executables, the add-in registered in a temporary per-user
 // registry, the script backend playing the dialog, and the simulator as the oscilloscope.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -137,6 +139,18 @@ TEST_F(HostEndToEnd, UsageErrorsExitWithOne) {
   const ChildResult help = host({"fetch", "--help"});
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_THAT(help.out, HasSubstr("--acquire-new"));
+}
+
+// A pipe left in place of the settings file: read without waiting, kept aside, the user told once
+// in the add-in's own words, and the host goes on with fresh settings.
+TEST_F(HostEndToEnd, APipeInPlaceOfTheSettingsFileNeverHoldsTheHost) {
+  const std::filesystem::path store = config_.folder() / "velmora" / "registry.json";
+  std::filesystem::create_directories(store.parent_path());
+  ASSERT_EQ(::mkfifo(store.c_str(), 0600), 0);
+  const ChildResult info = host({"info", "--addin", TRV3_ADDIN_PATH});
+  EXPECT_EQ(info.exitStatus, 0) << info.err;
+  EXPECT_THAT(info.err, HasSubstr("trv3: the settings file " + store.string() + " could not be read"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(store));
 }
 
 TEST_F(HostEndToEnd, UnregisteredClassNamesTheRegistrationCommand) {

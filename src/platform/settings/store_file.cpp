@@ -138,7 +138,7 @@ void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& 
 UnreadableStoreNotice& unreadableStoreNotice() {
   static UnreadableStoreNotice notice = [](const std::filesystem::path& store,
                                            const std::filesystem::path& aside) {
-    std::fprintf(stderr, "The settings file %s could not be read; it was kept as %s and the "
+    std::fprintf(stderr, "trv3: the settings file %s could not be read; it was kept as %s and the "
                          "settings start afresh.\n", store.c_str(), aside.c_str());
   };
   return notice;
