@@ -18,6 +18,7 @@
 
 #include "fuzz_target.h"
 #include "platform/io/vxi11/rpc_connection.h"
+#include "platform/io/vxi11/vxi11_transport.h"
 #include "platform/runtime/errors.h"
 #include "vxi11.h"
 
@@ -25,12 +26,11 @@ namespace {
 
 using trv3::io::Deadline;
 using trv3::io::RpcConnection;
+using trv3::io::kVxi11ReadReplySlack;
+using trv3::io::kVxi11SmallReply;
 
 constexpr uint32_t kLastFragment = 0x80000000u;
 constexpr std::chrono::milliseconds kBudget{50};
-// What a device_read reply may hold beyond its data, as the transport allows.
-constexpr size_t kReadReplySlack = 512;
-constexpr size_t kSmallReply = 1024;
 constexpr std::array<size_t, 4> kReadSizes{16, 1024, size_t{1} << 20, VXI11_LARGEST_READ};
 
 uint32_t wordAt(const uint8_t* bytes) {
@@ -92,7 +92,7 @@ void readInPieces(RpcConnection& connection, size_t requestSize, size_t piece,
   request.requestSize = static_cast<u_long>(requestSize);
   connection.startCall(device_read, "device_read",
                        reinterpret_cast<xdrproc_t>(xdr_Device_ReadParms), &request,
-                       requestSize + kReadReplySlack, deadline);
+                       requestSize + kVxi11ReadReplySlack, deadline);
   connection.readResultWord(deadline);  // error
   connection.readResultWord(deadline);  // reason
   const size_t size = connection.readResultWord(deadline);
@@ -117,7 +117,7 @@ void callWhole(RpcConnection& connection, const Deadline& deadline) {
   Device_WriteResp reply{};
   connection.call(device_write, "device_write", reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms),
                   &request, reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp), &reply,
-                  kSmallReply, deadline);
+                  kVxi11SmallReply, deadline);
 }
 
 }  // namespace
@@ -153,7 +153,7 @@ TRV3_FUZZ_TARGET(vxi11_read_stream) {
   server.join();
   ::close(ends[1]);
   // A reply taken whole was all there and no longer than the call allowed.
-  const size_t allowed = mode < kReadSizes.size() ? kReadSizes[mode] + kReadReplySlack : kSmallReply;
+  const size_t allowed = mode < kReadSizes.size() ? kReadSizes[mode] + kVxi11ReadReplySlack : kVxi11SmallReply;
   if (completed && (record.claimed > allowed || record.positions.size() != record.claimed))
     __builtin_trap();
 }

@@ -181,29 +181,6 @@ TEST(SettingsStore, AnUnparsableFileIsSetAsideTheUserToldOnceAndTreatedAsEmpty) 
   EXPECT_EQ(temporaries, 0);
 }
 
-// What another program may leave in place of the store: read without waiting, set aside, the user
-// told once, and the next save starts a new store.
-TEST(SettingsStore, APipeOrAFolderInPlaceOfTheFileIsSetAsideWithoutWaiting) {
-  for (const bool pipe : {true, false}) {
-    SCOPED_TRACE(pipe ? "a pipe" : "a folder");
-    TempConfigHome home;
-    std::filesystem::create_directories(home.storeFile().parent_path());
-    if (pipe) {
-      ASSERT_EQ(::mkfifo(home.storeFile().c_str(), 0600), 0);
-    } else {
-      std::filesystem::create_directory(home.storeFile());
-    }
-    int told = 0;
-    const UnreadableStoreNotice previous = std::exchange(
-        unreadableStoreNotice(), [&](const std::filesystem::path&, const std::filesystem::path&) { ++told; });
-    EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), "1");
-    SaveSetting(App, Section, "Chan", "3");
-    unreadableStoreNotice() = previous;
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(GetSetting(App, Section, "Chan"), "3");
-  }
-}
-
 TEST(SettingsStore, TextIsKeptExactlyIncludingNonAsciiAndQuotes) {
   TempConfigHome home;
   const std::string value = "µs \"quoted\" \\ back\nline";

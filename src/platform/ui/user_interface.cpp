@@ -62,26 +62,31 @@ bool waylandSocketPresent(const EnvironmentLookup& environment) {
   return std::filesystem::is_socket(socket, error);
 }
 
+std::vector<std::string> namedQtPlatforms(const EnvironmentLookup& environment) {
+  const std::string_view platforms = isSet(environment, "QT_QPA_PLATFORM") ? environment("QT_QPA_PLATFORM") : "";
+  std::vector<std::string> names;
+  for (size_t start = 0; start < platforms.size();) {
+    const size_t end = std::min(platforms.find(';', start), platforms.size());
+    const std::string_view entry = platforms.substr(start, end - start);
+    names.push_back(toLowerAscii(entry.substr(0, entry.find(':'))));
+    start = end + 1;
+  }
+  return names;
+}
+
+bool drawsNowhere(std::string_view platform) {
+  return platform == "offscreen" || platform.starts_with("minimal");
+}
+
 bool screenAvailable(const EnvironmentLookup& environment) {
   if (!isSet(environment, "QT_QPA_PLATFORM"))
     return isSet(environment, "DISPLAY") || (isSet(environment, "WAYLAND_DISPLAY") && waylandSocketPresent(environment));
-  const std::string_view platforms = environment("QT_QPA_PLATFORM");
-  for (size_t start = 0; start <= platforms.size();) {
-    const size_t end = std::min(platforms.find(';', start), platforms.size());
-    const std::string_view entry = platforms.substr(start, end - start);
-    // "name:option=value,..." names the platform before the colon; Qt takes the name in any letter
-    // case, and "minimalegl" draws nowhere as "minimal" does.
-    const std::string name = toLowerAscii(entry.substr(0, entry.find(':')));
-    if (name == "xcb") {
-      if (isSet(environment, "DISPLAY")) return true;
-    } else if (name.starts_with("wayland")) {
-      if (waylandSocketPresent(environment)) return true;
-    } else if (!name.empty() && name != "offscreen" && !name.starts_with("minimal")) {
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
+  const std::vector<std::string> platforms = namedQtPlatforms(environment);
+  return std::any_of(platforms.begin(), platforms.end(), [&](const std::string& name) {
+    if (name == "xcb") return isSet(environment, "DISPLAY");
+    if (name.starts_with("wayland")) return waylandSocketPresent(environment);
+    return !name.empty() && !drawsNowhere(name);
+  });
 }
 
 std::string requestedUserInterface(const EnvironmentLookup& environment) {

@@ -9,6 +9,8 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace trv3::ui {
 
@@ -70,6 +72,14 @@ using EnvironmentLookup = std::function<const char*(const char* variable)>;
 // nowhere, "xcb" needs DISPLAY, "wayland" a compositor's socket, any other platform draws on its
 // own screen. Without it, DISPLAY, or WAYLAND_DISPLAY naming a compositor's socket.
 bool screenAvailable(const EnvironmentLookup& environment);
+
+// The platforms QT_QPA_PLATFORM names, in its order of fallbacks ("a;b", each "name:option=value,..."),
+// by name in lower case, as Qt takes them in any letter case.
+std::vector<std::string> namedQtPlatforms(const EnvironmentLookup& environment);
+
+// Whether the Qt platform of that lower-case name draws nowhere ("offscreen", "minimal",
+// "minimalegl"), so that nobody would see a dialog.
+bool drawsNowhere(std::string_view platform);
 
 // Whether a Wayland compositor's socket is there: WAYLAND_DISPLAY (default "wayland-0") in
 // XDG_RUNTIME_DIR, or an absolute path. A stale name would make Qt end the process.

@@ -24,10 +24,6 @@ constexpr long kErrorIoTimeout = 15;
 // A call waits this much longer than the instrument is told to, so that the instrument's own
 // time-out answer arrives rather than a dead connection being assumed.
 constexpr std::chrono::milliseconds kRpcGrace{500};
-// The longest reply of a call other than device_read, and what a device_read reply may hold beyond
-// the data asked for (RPC header, verifier, error, reason, length, padding).
-constexpr size_t kSmallReply = 1024;
-constexpr size_t kReadReplySlack = 512;
 // The most one device_read asks for: a whole block of the largest record at once. Its data never
 // passes through memory of its own, so the size costs nothing until bytes arrive.
 constexpr size_t kMaxReadRequest = VXI11_LARGEST_READ;
@@ -98,7 +94,7 @@ Vxi11Transport::~Vxi11Transport() {
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
   try {
     call(destroy_link, "destroy_link", reinterpret_cast<xdrproc_t>(xdr_Device_Link), &link,
-         reply.decoder(), &reply.value, kSmallReply, Deadline(kCloseTimeout));
+         reply.decoder(), &reply.value, kVxi11SmallReply, Deadline(kCloseTimeout));
   } catch (const RuntimeError&) {
     // The instrument is gone or stalled; closing the connection ends the link on its side.
   }
@@ -118,7 +114,7 @@ void Vxi11Transport::createLink(const Deadline& deadline) {
   request.device = device.data();
   DecodedReply<Create_LinkResp> reply(reinterpret_cast<xdrproc_t>(xdr_Create_LinkResp));
   call(create_link, "create_link", reinterpret_cast<xdrproc_t>(xdr_Create_LinkParms), &request,
-       reply.decoder(), &reply.value, kSmallReply, deadline);
+       reply.decoder(), &reply.value, kVxi11SmallReply, deadline);
   if (reply.value.error != 0)
     raiseIoError(status::ResourceNotFound,
                  "the instrument refused a link to device \"" + endpoint_.deviceName +
@@ -191,7 +187,7 @@ void Vxi11Transport::send(std::string_view message, const Deadline& deadline) {
     request.data.data_val = const_cast<char*>(message.data() + offset);
     DecodedReply<Device_WriteResp> reply(reinterpret_cast<xdrproc_t>(xdr_Device_WriteResp));
     call(device_write, "device_write", reinterpret_cast<xdrproc_t>(xdr_Device_WriteParms),
-         &request, reply.decoder(), &reply.value, kSmallReply, deadline);
+         &request, reply.decoder(), &reply.value, kVxi11SmallReply, deadline);
     if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_write");
     // The instrument may take less than the piece; the rest goes again in the next round.
     const size_t taken = std::min<size_t>(reply.value.size, piece);
@@ -237,7 +233,7 @@ void Vxi11Transport::startRead(size_t requestSize, const Deadline& deadline) {
     RpcConnection& connection = *link_.connection;
     connection.startCall(device_read, "device_read",
                          reinterpret_cast<xdrproc_t>(xdr_Device_ReadParms), &request,
-                         requestSize + kReadReplySlack, rpcDeadline);
+                         requestSize + kVxi11ReadReplySlack, rpcDeadline);
     error = static_cast<int32_t>(connection.readResultWord(rpcDeadline));
     const uint32_t reason = connection.readResultWord(rpcDeadline);
     readEndsMessage_ = (reason & (kReasonEnd | kReasonTermChar)) != 0;
@@ -271,7 +267,7 @@ void Vxi11Transport::clearPendingInput(const Deadline& deadline) {
   request.io_timeout = ioTimeout;
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
   call(device_clear, "device_clear", reinterpret_cast<xdrproc_t>(xdr_Device_GenericParms),
-       &request, reply.decoder(), &reply.value, kSmallReply, deadline);
+       &request, reply.decoder(), &reply.value, kVxi11SmallReply, deadline);
   if (reply.value.error != 0) raiseDeviceError(reply.value.error, "device_clear");
 }
 

@@ -9,6 +9,7 @@
 
 #include <rpc/xdr.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +19,12 @@
 namespace trv3::io {
 
 class RpcConnection;
+
+// The longest reply of a call other than device_read, and what a device_read reply may hold beyond
+// the data asked for (RPC header, verifier, error, reason, length, padding); longer ones are
+// refused from their record marks.
+inline constexpr size_t kVxi11SmallReply = 1024;
+inline constexpr size_t kVxi11ReadReplySlack = 512;
 
 class Vxi11Transport final : public ByteTransport {
  public:

@@ -25,22 +25,13 @@ std::string_view environment(const char* variable) {
 // The platforms Qt tries, in its own order: those QT_QPA_PLATFORM names, else the session's
 // (Wayland, except under GNOME) with X11 after it, else X11.
 std::vector<std::string> platformsQtTries() {
-  const std::string named = toLowerAscii(environment("QT_QPA_PLATFORM"));
-  if (named.empty()) {
-    const std::string desktops =
-        toLowerAscii(environment("XDG_CURRENT_DESKTOP")) + toLowerAscii(environment("XDG_SESSION_DESKTOP"));
-    const bool waylandSession = toLowerAscii(environment("XDG_SESSION_TYPE")) == "wayland" &&
-                                desktops.find("gnome") == std::string::npos;
-    return waylandSession ? std::vector<std::string>{"wayland", "xcb"} : std::vector<std::string>{"xcb"};
-  }
-  std::vector<std::string> platforms;
-  for (size_t start = 0; start <= named.size();) {
-    const size_t end = std::min(named.find(';', start), named.size());
-    const std::string entry = named.substr(start, end - start);
-    platforms.push_back(entry.substr(0, entry.find(':')));  // "name:option=value,..."
-    start = end + 1;
-  }
-  return platforms;
+  std::vector<std::string> named = namedQtPlatforms(std::getenv);
+  if (!named.empty()) return named;
+  const std::string desktops =
+      toLowerAscii(environment("XDG_CURRENT_DESKTOP")) + toLowerAscii(environment("XDG_SESSION_DESKTOP"));
+  const bool waylandSession = toLowerAscii(environment("XDG_SESSION_TYPE")) == "wayland" &&
+                              desktops.find("gnome") == std::string::npos;
+  return waylandSession ? std::vector<std::string>{"wayland", "xcb"} : std::vector<std::string>{"xcb"};
 }
 
 // Whether a platform plugin whose file name starts so is installed where Qt looks for it.
@@ -64,8 +55,7 @@ bool x11DisplayAnswers() {
 
 // Qt goes on to the next platform when one cannot start, and ends the process when none can.
 bool platformCanStart(const std::string& name) {
-  // Platforms that draw nowhere show nobody a dialog.
-  if (name.empty() || name == "offscreen" || name.starts_with("minimal")) return false;
+  if (name.empty() || drawsNowhere(name)) return false;
   if (name.starts_with("wayland"))
     return platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv);
   if (!platformPluginInstalled(QString::fromStdString(name))) return false;
@@ -77,10 +67,8 @@ bool platformCanStart(const std::string& name) {
 
 bool displayAvailable() {
   // A host that runs Qt already has its platform; one that draws off screen shows nobody a dialog.
-  if (QCoreApplication::instance()) {
-    const QString platform = QGuiApplication::platformName().toLower();
-    return platform != "offscreen" && !platform.startsWith("minimal");
-  }
+  if (QCoreApplication::instance())
+    return !drawsNowhere(toLowerAscii(QGuiApplication::platformName().toStdString()));
   if (!screenAvailable(std::getenv)) return false;
   const std::vector<std::string> platforms = platformsQtTries();
   return std::any_of(platforms.begin(), platforms.end(), platformCanStart);
