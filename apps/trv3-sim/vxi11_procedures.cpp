@@ -41,7 +41,7 @@ bool_t device_write_1_svc(Device_WriteParms* parms, Device_WriteResp* resp, svc_
 bool_t device_read_1_svc(Device_ReadParms* parms, Device_ReadResp* resp, svc_req*) {
   std::optional<char> termChar;
   if (parms->flags & vxi11::kTermCharSetFlag) termChar = parms->termChar;
-  const auto result = links().read(parms->lid, parms->requestSize, parms->io_timeout, termChar);
+  auto result = links().read(parms->lid, parms->requestSize, parms->io_timeout, termChar);
   resp->error = result.error;
   resp->reason = result.reason;
   readReplyData = std::move(result.data);
