@@ -28,7 +28,8 @@ void loadLanguage(int32_t& code) {
   const language::LanguageCatalog catalog;
   loadedComponent.reset();
   language::LanguageComponentRef found;
-  for (const auto& component : catalog.FindComponents(LanguageCategory)) {
+  language::ComponentCollection components = catalog.FindComponents(LanguageCategory);
+  while (const language::LanguageComponentRef component = components.Next()) {
     if (component->ComponentCountryCode() == code) {
       found = component;
       break;

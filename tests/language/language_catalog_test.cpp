@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* Category = "{5C3A91E2-47B0-11d4-9F2A-0A0017C4B6D3}";
 
+std::vector<LanguageComponentRef> allOf(ComponentCollection components) {
+  std::vector<LanguageComponentRef> all;
+  while (LanguageComponentRef component = components.Next()) all.push_back(std::move(component));
+  return all;
+}
+
 class CatalogFolder : public ::testing::Test {
  protected:
   CatalogFolder() {
@@ -42,7 +48,7 @@ TEST_F(CatalogFolder, ListsValidComponentsInFileNameOrder) {
   write("c.json", "{ not json");
   write("d.json", R"({"countryCode": 33})");  // no texts: not a component
   write("e.txt", component(44, "ignored"));
-  const auto components = LanguageCatalog().FindComponents(Category);
+  const auto components = allOf(LanguageCatalog().FindComponents(Category));
   ASSERT_EQ(components.size(), 2u);
   EXPECT_EQ(components[0]->ComponentCountryCode(), 1);
   EXPECT_EQ(components[1]->ComponentCountryCode(), 49);
@@ -50,7 +56,17 @@ TEST_F(CatalogFolder, ListsValidComponentsInFileNameOrder) {
   EXPECT_EQ(components[0]->FontName(), "DejaVu Sans");
   EXPECT_EQ(components[0]->FontSize(), 8);
   EXPECT_THROW(components[0]->GetText(501), RuntimeError);
-  EXPECT_TRUE(LanguageCatalog().FindComponents("{00000000-0000-0000-0000-000000000000}").empty());
+  EXPECT_TRUE(allOf(LanguageCatalog().FindComponents("{00000000-0000-0000-0000-000000000000}")).empty());
+}
+
+TEST_F(CatalogFolder, AComponentIsReadOnlyWhenTheEnumerationReachesIt) {
+  write("a.json", component(1, "WaveForm"));
+  write("b.json", component(49, "Wellenform"));
+  ComponentCollection components = LanguageCatalog().FindComponents(Category);
+  EXPECT_EQ(components.Next()->ComponentCountryCode(), 1);
+  write("b.json", component(33, "Forme d'onde"));
+  EXPECT_EQ(components.Next()->ComponentCountryCode(), 33);
+  EXPECT_EQ(components.Next(), nullptr);
 }
 
 TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
@@ -63,7 +79,7 @@ TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
 
 TEST(InstalledLanguages, EnglishGermanAndFrenchHoldEveryTextId) {
   setCatalogFolder(TRV3_INSTALLED_LANGUAGES);
-  const auto components = LanguageCatalog().FindComponents(Category);
+  const auto components = allOf(LanguageCatalog().FindComponents(Category));
   setCatalogFolder({});
   std::set<int32_t> codes;
   for (const auto& component : components) {

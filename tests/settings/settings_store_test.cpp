@@ -5,7 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <chrono>
+#include <ctime>
+#include <functional>
 #include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -141,6 +145,47 @@ TEST(SettingsStore, SavingTheStoredValueAgainLeavesTheFileAloneAndAChangeReplace
   SaveSetting(App, Section, "Chan", "2");
   EXPECT_NE(inodeOf(), first);
   EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
+}
+
+// A store read once is not parsed again while its file stays as it was; whatever changes the
+// file, the next reading sees the change.
+TEST(SettingsStore, AStoreReadBeforeIsReadAgainOnceItsFileChanges) {
+  const auto ageModificationTime = [](const std::filesystem::path& file) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  };
+  const auto rewrite = [](const std::filesystem::path& file, const std::string& from,
+                          const std::string& to) {
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    text.replace(text.find(from), from.size(), to);
+    return text;
+  };
+  const std::vector<std::pair<std::string, std::function<void(const std::filesystem::path&)>>> changes{
+      {"replaced by rename",
+       [&](const std::filesystem::path& file) {
+         const std::filesystem::path other = file.string() + ".other";
+         std::ofstream(other) << rewrite(file, "\"7\"", "\"8\"");
+         ageModificationTime(other);
+         std::filesystem::rename(other, file);
+       }},
+      {"rewritten in place, same size, modification time put back",
+       [&](const std::filesystem::path& file) {
+         const std::string text = rewrite(file, "\"7\"", "\"8\"");
+         std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a coarse clock tick
+         std::ofstream(file, std::ios::in | std::ios::out) << text;
+         ageModificationTime(file);
+       }},
+      {"removed", [](const std::filesystem::path& file) { std::filesystem::remove(file); }},
+  };
+  for (const auto& [name, change] : changes) {
+    TempConfigHome home;
+    SaveSetting(App, Section, "Chan", "7");
+    ageModificationTime(home.storeFile());
+    ASSERT_EQ(GetSetting(App, Section, "Chan", "1"), "7") << name;
+    change(home.storeFile());
+    EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), name == "removed" ? "1" : "8") << name;
+  }
 }
 
 TEST(SettingsStore, AnUnwritableStoreRaisesPathFileAccessError) {

@@ -16,23 +16,37 @@ std::filesystem::path folderOverride;
 
 thread_local ComponentSource installedSource;
 
-std::vector<LanguageComponentRef> installedComponents(std::string_view category) {
+std::vector<std::filesystem::path> installedFiles(std::string_view category) {
   std::vector<std::filesystem::path> files;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(catalogFolder() / category, error))
     if (entry.path().extension() == ".json") files.push_back(entry.path());
   std::sort(files.begin(), files.end());
-  std::vector<LanguageComponentRef> components;
-  for (const auto& file : files)
-    resumeNext([&] { components.push_back(JsonComponent::load(file)); });
-  return components;
+  return files;
 }
 
 }  // namespace
 
-std::vector<LanguageComponentRef> LanguageCatalog::FindComponents(std::string_view category) const {
-  if (installedSource) return installedSource(category);
-  return installedComponents(category);
+ComponentCollection::ComponentCollection(std::vector<LanguageComponentRef> components)
+    : components_(std::move(components)) {}
+
+ComponentCollection::ComponentCollection(std::vector<std::filesystem::path> files)
+    : files_(std::move(files)) {}
+
+LanguageComponentRef ComponentCollection::Next() {
+  if (position_ < components_.size()) return components_[position_++];
+  while (position_ < files_.size()) {
+    LanguageComponentRef component;
+    resumeNext([&] { component = JsonComponent::load(files_[position_]); });
+    ++position_;
+    if (component) return component;
+  }
+  return nullptr;
+}
+
+ComponentCollection LanguageCatalog::FindComponents(std::string_view category) const {
+  if (installedSource) return ComponentCollection(installedSource(category));
+  return ComponentCollection(installedFiles(category));
 }
 
 void setCatalogFolder(const std::filesystem::path& folder) {

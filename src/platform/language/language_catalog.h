@@ -25,11 +25,26 @@ class LanguageComponent {
 
 using LanguageComponentRef = std::shared_ptr<const LanguageComponent>;
 
+// The components of a category, enumerated once in order. An installed component is read only
+// when the enumeration reaches it, so that a loader that stops at the first match reads no more.
+class ComponentCollection {
+ public:
+  explicit ComponentCollection(std::vector<LanguageComponentRef> components);
+  explicit ComponentCollection(std::vector<std::filesystem::path> files);
+
+  // The next component, or none at the end. Files that are not valid components are passed over.
+  LanguageComponentRef Next();
+
+ private:
+  std::vector<LanguageComponentRef> components_;
+  std::vector<std::filesystem::path> files_;
+  size_t position_ = 0;
+};
+
 class LanguageCatalog {
  public:
-  // Every installed component of the category, in file-name order. Files that are not valid
-  // components are not listed.
-  std::vector<LanguageComponentRef> FindComponents(std::string_view category) const;
+  // Every installed component of the category, in file-name order.
+  ComponentCollection FindComponents(std::string_view category) const;
 };
 
 // The folder that holds one subfolder per category; an empty path restores the one beside the

@@ -16,7 +16,26 @@ struct Descriptor {
   }
 };
 
+bool sameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
+
+FileVersion FileVersion::of(const struct stat& status) {
+  return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+}
+
+bool FileVersion::operator==(const FileVersion& other) const {
+  return device == other.device && inode == other.inode && size == other.size &&
+         sameTime(modified, other.modified) && sameTime(changed, other.changed);
+}
+
+std::optional<FileVersion> currentVersion(const std::filesystem::path& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return FileVersion::of(status);
+}
 
 BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
   using Outcome = BoundedFile::Outcome;
@@ -29,7 +48,7 @@ BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
   if (!S_ISREG(status.st_mode)) return {Outcome::NotAFile, {}};
   if (static_cast<unsigned long long>(status.st_size) > limit) return {Outcome::TooLarge, {}};
   // Sized by what is there; the file may grow while it is read, so no more than the limit is taken.
-  BoundedFile read{Outcome::Read, {}};
+  BoundedFile read{Outcome::Read, {}, FileVersion::of(status)};
   read.text.reserve(static_cast<size_t>(status.st_size));
   char chunk[65536];
   for (;;) {

@@ -3,16 +3,36 @@
 // take its memory.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace trv3 {
 
+// What tells one content of a file from another without reading it: a replacement by rename
+// brings another inode, a change in place another modification or change time or size.
+struct FileVersion {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  static FileVersion of(const struct stat& status);
+  bool operator==(const FileVersion& other) const;
+};
+
+// The version of the regular file at the path as it stands, or none.
+std::optional<FileVersion> currentVersion(const std::filesystem::path& file);
+
 struct BoundedFile {
   enum class Outcome { Read, Missing, NotAFile, TooLarge, Unreadable };
   Outcome outcome = Outcome::Missing;
-  std::string text;  // the whole file when read
+  std::string text;     // the whole file when read
+  FileVersion version;  // of the file read
 };
 
 BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit);

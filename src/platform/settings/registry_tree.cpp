@@ -67,6 +67,12 @@ std::optional<std::string> readValue(const nlohmann::json& key, std::string_view
   return std::nullopt;
 }
 
+bool holdsText(const nlohmann::json& key, std::string_view name, std::string_view value) {
+  const nlohmann::json* existing = findMember(key, name);
+  return existing != nullptr && existing->is_string() &&
+         existing->get_ref<const std::string&>() == value;
+}
+
 void writeValue(nlohmann::json& key, std::string_view name, std::string_view value) {
   const nlohmann::json* existing = findMember(key, name);
   if (existing != nullptr && existing->is_object())

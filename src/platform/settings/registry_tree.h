@@ -25,6 +25,9 @@ nlohmann::json& createKey(nlohmann::json& root, std::string_view keyPath);
 // A value of a key: text as it stands, numbers and Booleans as their JSON text.
 std::optional<std::string> readValue(const nlohmann::json& key, std::string_view name);
 
+// Whether the key holds the name as that very text, so that writing it would change nothing.
+bool holdsText(const nlohmann::json& key, std::string_view name, std::string_view value);
+
 // Raises InvalidProcedureCall when a subkey already has the name.
 void writeValue(nlohmann::json& key, std::string_view name, std::string_view value);
 

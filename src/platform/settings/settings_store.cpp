@@ -1,5 +1,6 @@
 #include "platform/settings/settings_store.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/runtime/errors.h"
@@ -28,8 +29,8 @@ std::string GetSetting(std::string_view appName, std::string_view section, std::
 }
 
 void GetSettings(std::string_view appName, std::string_view section, std::span<Setting> settings) {
-  const nlohmann::json root = readStore();
-  const nlohmann::json* key = findKey(root, sectionPath(appName, section));
+  const auto root = readStore();
+  const nlohmann::json* key = findKey(*root, sectionPath(appName, section));
   if (key == nullptr) return;
   for (Setting& setting : settings)
     if (auto value = readValue(*key, setting.key)) setting.value = std::move(*value);
@@ -66,8 +67,8 @@ void DeleteSetting(std::string_view appName, std::string_view section, std::stri
 }
 
 std::optional<std::string> QueryValue(std::string_view keyPath, std::string_view name) {
-  const nlohmann::json root = readStore();
-  const nlohmann::json* key = findKey(root, keyPath);
+  const auto root = readStore();
+  const nlohmann::json* key = findKey(*root, keyPath);
   if (key == nullptr) return std::nullopt;
   return readValue(*key, name);
 }
@@ -79,11 +80,12 @@ void SetValues(std::span<const ValueWrite> writes) {
   };
   // A host that releases the add-in saves the same remembered values time after time: when the
   // store holds them already, as any reader sees it, it needs neither the lock nor a write.
-  nlohmann::json root = readStore();
-  const nlohmann::json before = root;
-  change(root);
-  if (root == before) return;
-  updateStore(change);
+  const auto root = readStore();
+  const bool held = std::all_of(writes.begin(), writes.end(), [&](const ValueWrite& write) {
+    const nlohmann::json* key = findKey(*root, write.keyPath);
+    return key != nullptr && holdsText(*key, write.name, write.value);
+  });
+  if (!held) updateStore(change);
 }
 
 void DeleteKeys(std::span<const std::string> keyPaths) {

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <mutex>
 #include <string>
 
 #include "platform/runtime/bounded_file.h"
@@ -61,9 +63,11 @@ enum class FileState { Missing, Parsed, Unparsable };
 // Far above what the settings of every program of a user take.
 constexpr size_t kLargestStore = size_t{16} << 20;
 
-FileState load(const std::filesystem::path& path, nlohmann::json& root) {
+FileState load(const std::filesystem::path& path, nlohmann::json& root,
+               FileVersion* version = nullptr) {
   root = nlohmann::json::object();
   const BoundedFile file = readBoundedFile(path, kLargestStore);
+  if (version) *version = file.version;
   if (file.outcome == BoundedFile::Outcome::Missing) return FileState::Missing;
   // Not a file, too large or unreadable: set aside like a file that does not parse.
   if (file.outcome != BoundedFile::Outcome::Read) return FileState::Unparsable;
@@ -133,6 +137,25 @@ void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& 
   syncFolder(path.parent_path());
 }
 
+// The document last read, kept while its file stays that version: a host that creates and releases
+// the add-in reads the store twice in a row.
+struct ReadStore {
+  std::filesystem::path path;
+  FileVersion version;
+  std::shared_ptr<const nlohmann::json> root;
+};
+std::mutex lastReadMutex;
+ReadStore lastRead;
+
+// A file changed in place within the tick of the file system's clock in which it was read keeps
+// its modification time; only a version modified before any such tick (two seconds covers the
+// coarsest) can stand for its content.
+bool settled(const FileVersion& version) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec - version.modified.tv_sec > 2;
+}
+
 }  // namespace
 
 UnreadableStoreNotice& unreadableStoreNotice() {
@@ -154,13 +177,24 @@ std::filesystem::path storePath() {
 // No lock is needed to read: every write replaces the whole file by rename, so a reader sees either
 // the old or the new document, never a mixture. Only an unreadable file takes the lock, to be set
 // aside by one reader or writer alone.
-nlohmann::json readStore() {
+std::shared_ptr<const nlohmann::json> readStore() {
   const std::filesystem::path path = storePath();
-  nlohmann::json root;
-  if (load(path, root) != FileState::Unparsable) return root;
+  {
+    std::lock_guard lock(lastReadMutex);
+    if (lastRead.root && lastRead.path == path && currentVersion(path) == lastRead.version)
+      return lastRead.root;
+  }
+  auto root = std::make_shared<nlohmann::json>();
+  FileVersion version;
+  const FileState state = load(path, *root, &version);
+  if (state == FileState::Parsed && settled(version)) {
+    std::lock_guard lock(lastReadMutex);
+    lastRead = {path, version, root};
+  }
+  if (state != FileState::Unparsable) return root;
   resumeNext([&] {
     StoreLock lock(path);
-    if (load(path, root) == FileState::Unparsable) setAside(path);
+    if (load(path, *root) == FileState::Unparsable) setAside(path);
   });
   return root;
 }

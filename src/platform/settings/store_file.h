@@ -3,13 +3,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <nlohmann/json.hpp>
 
 namespace trv3::settings {
 
 // The document as it stands; a missing or unreadable file reads as an empty tree.
-nlohmann::json readStore();
+std::shared_ptr<const nlohmann::json> readStore();
 
 // Applies the change to the current document and writes the result. A change that throws leaves
 // the file untouched. Raises "Path/File access error" when the file cannot be written.
