@@ -153,7 +153,7 @@ void measureBlockReads(BenchContext& context) {
                                           {"VXI-11", context.simulator.instrResource(), vxi11Loop}};
   // Points, then repetitions of ours and the C loop, and of pyvisa-py, whose long reads would
   // otherwise take minutes.
-  const std::vector<std::tuple<size_t, int, int>> sizes{{20000, 30, 30}, {1000000, 15, 5}, {16000000, 7, 3}};
+  const std::vector<std::tuple<size_t, int, int>> sizes{{20000, 31, 30}, {1000000, 31, 5}, {16000000, 7, 3}};
   for (const auto& [points, fullRepetitions, pyvisaRepetitions] : sizes) {
     std::cerr << "block read of " << points << " points\n";
     selectRecord(context.simulator, points);

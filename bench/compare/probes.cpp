@@ -56,7 +56,7 @@ void measureFetchMemory(BenchContext& context) {
 
 void measureLoadCost(BenchContext& context) {
   std::cerr << "cost of loading the add-in\n";
-  const int repetitions = context.repetitions(15);
+  const int repetitions = context.repetitions(31);
   // Settings go to a private folder: creating and releasing the class loads and saves them.
   const std::string environment = "env XDG_CONFIG_HOME=" + quoted(TRV3_PROBE_CONFIG_HOME);
   const LoadFigures minimal = timeLoads(environment, TRV3_MINIMAL_LIBRARY, "", repetitions);
