@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,9 +33,16 @@ bool FileVersion::operator==(const FileVersion& other) const {
 }
 
 std::optional<FileVersion> currentVersion(const std::filesystem::path& file) {
-  struct stat status {};
-  if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
-  return FileVersion::of(status);
+  // Asked of the server itself where the file system is remote: another machine may have changed
+  // the file since the client last looked.
+  struct statx status {};
+  if (::statx(AT_FDCWD, file.c_str(), AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &status) != 0 ||
+      !S_ISREG(status.stx_mode))
+    return std::nullopt;
+  const auto time = [](const statx_timestamp& t) { return timespec{t.tv_sec, t.tv_nsec}; };
+  return FileVersion{makedev(status.stx_dev_major, status.stx_dev_minor),
+                     static_cast<ino_t>(status.stx_ino), static_cast<off_t>(status.stx_size),
+                     time(status.stx_mtime), time(status.stx_ctime)};
 }
 
 BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
@@ -42,11 +50,11 @@ BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
   // Opened without waiting, so that a pipe with no writer does not hold us before the check.
   const Descriptor opened{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
   if (opened.fd < 0)
-    return {errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Unreadable, {}};
+    return {errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Unreadable, {}, {}};
   struct stat status {};
-  if (::fstat(opened.fd, &status) != 0) return {Outcome::Unreadable, {}};
-  if (!S_ISREG(status.st_mode)) return {Outcome::NotAFile, {}};
-  if (static_cast<unsigned long long>(status.st_size) > limit) return {Outcome::TooLarge, {}};
+  if (::fstat(opened.fd, &status) != 0) return {Outcome::Unreadable, {}, {}};
+  if (!S_ISREG(status.st_mode)) return {Outcome::NotAFile, {}, {}};
+  if (static_cast<unsigned long long>(status.st_size) > limit) return {Outcome::TooLarge, {}, {}};
   // Sized by what is there; the file may grow while it is read, so no more than the limit is taken.
   BoundedFile read{Outcome::Read, {}, FileVersion::of(status)};
   read.text.reserve(static_cast<size_t>(status.st_size));
@@ -54,9 +62,9 @@ BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
   for (;;) {
     const ssize_t n = ::read(opened.fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return {Outcome::Unreadable, {}};
+    if (n < 0) return {Outcome::Unreadable, {}, {}};
     if (n == 0) break;
-    if (read.text.size() + static_cast<size_t>(n) > limit) return {Outcome::TooLarge, {}};
+    if (read.text.size() + static_cast<size_t>(n) > limit) return {Outcome::TooLarge, {}, {}};
     read.text.append(chunk, static_cast<size_t>(n));
   }
   return read;
