@@ -139,13 +139,13 @@ void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& 
 
 // The document last read, kept while its file stays that version: a host that creates and releases
 // the add-in reads the store twice in a row.
-struct ReadStore {
+struct KeptStore {
   std::filesystem::path path;
   FileVersion version;
   std::shared_ptr<const nlohmann::json> root;
 };
 std::mutex lastReadMutex;
-ReadStore lastRead;
+KeptStore lastRead;
 
 // A file changed in place within the tick of the file system's clock in which it was read keeps
 // its modification time; only a version modified before any such tick (two seconds covers the
