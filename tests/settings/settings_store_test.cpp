@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <chrono>
+#include <csignal>
 #include <ctime>
 #include <functional>
-#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
@@ -147,44 +146,49 @@ TEST(SettingsStore, SavingTheStoredValueAgainLeavesTheFileAloneAndAChangeReplace
   EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
 }
 
-// A store read once is not parsed again while its file stays as it was; whatever changes the
-// file, the next reading sees the change.
+// A store read once is kept while its file stays as it was; whatever changes the file, the next
+// reading sees the change.
 TEST(SettingsStore, AStoreReadBeforeIsReadAgainOnceItsFileChanges) {
-  const auto ageModificationTime = [](const std::filesystem::path& file) {
+  using Path = std::filesystem::path;
+  const auto ageModificationTime = [](const Path& file) {
     const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
   };
-  const auto rewrite = [](const std::filesystem::path& file, const std::string& from,
-                          const std::string& to) {
+  const auto withChan8 = [](const Path& file) {
     std::ifstream in(file);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    text.replace(text.find(from), from.size(), to);
-    return text;
+    return text.replace(text.find("\"7\""), 3, "\"8\"");
   };
-  const std::vector<std::pair<std::string, std::function<void(const std::filesystem::path&)>>> changes{
+  const struct {
+    const char* change;
+    std::function<void(const Path&)> apply;
+    const char* read;
+  } cases[] = {
       {"replaced by rename",
-       [&](const std::filesystem::path& file) {
-         const std::filesystem::path other = file.string() + ".other";
-         std::ofstream(other) << rewrite(file, "\"7\"", "\"8\"");
-         ageModificationTime(other);
-         std::filesystem::rename(other, file);
-       }},
+       [&](const Path& file) {
+         std::ofstream(file.string() + ".other") << withChan8(file);
+         ageModificationTime(file.string() + ".other");
+         std::filesystem::rename(file.string() + ".other", file);
+       },
+       "8"},
       {"rewritten in place, same size, modification time put back",
-       [&](const std::filesystem::path& file) {
-         const std::string text = rewrite(file, "\"7\"", "\"8\"");
+       [&](const Path& file) {
+         const std::string text = withChan8(file);
          std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a coarse clock tick
          std::ofstream(file, std::ios::in | std::ios::out) << text;
          ageModificationTime(file);
-       }},
-      {"removed", [](const std::filesystem::path& file) { std::filesystem::remove(file); }},
+       },
+       "8"},
+      {"removed", [](const Path& file) { std::filesystem::remove(file); }, "1"},
   };
-  for (const auto& [name, change] : changes) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
     TempConfigHome home;
     SaveSetting(App, Section, "Chan", "7");
     ageModificationTime(home.storeFile());
-    ASSERT_EQ(GetSetting(App, Section, "Chan", "1"), "7") << name;
-    change(home.storeFile());
-    EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), name == "removed" ? "1" : "8") << name;
+    ASSERT_EQ(GetSetting(App, Section, "Chan", "1"), "7");
+    c.apply(home.storeFile());
+    EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), c.read);
   }
 }
 

@@ -21,11 +21,14 @@ bool sameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-}  // namespace
+timespec timeOf(const statx_timestamp& time) { return {time.tv_sec, time.tv_nsec}; }
 
-FileVersion FileVersion::of(const struct stat& status) {
-  return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+FileVersion versionOf(const struct statx& status) {
+  return {makedev(status.stx_dev_major, status.stx_dev_minor), static_cast<ino_t>(status.stx_ino),
+          static_cast<off_t>(status.stx_size), timeOf(status.stx_mtime), timeOf(status.stx_ctime)};
 }
+
+}  // namespace
 
 bool FileVersion::operator==(const FileVersion& other) const {
   return device == other.device && inode == other.inode && size == other.size &&
@@ -39,10 +42,7 @@ std::optional<FileVersion> currentVersion(const std::filesystem::path& file) {
   if (::statx(AT_FDCWD, file.c_str(), AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &status) != 0 ||
       !S_ISREG(status.stx_mode))
     return std::nullopt;
-  const auto time = [](const statx_timestamp& t) { return timespec{t.tv_sec, t.tv_nsec}; };
-  return FileVersion{makedev(status.stx_dev_major, status.stx_dev_minor),
-                     static_cast<ino_t>(status.stx_ino), static_cast<off_t>(status.stx_size),
-                     time(status.stx_mtime), time(status.stx_ctime)};
+  return versionOf(status);
 }
 
 BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
@@ -51,13 +51,14 @@ BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
   const Descriptor opened{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
   if (opened.fd < 0)
     return {errno == ENOENT || errno == ENOTDIR ? Outcome::Missing : Outcome::Unreadable, {}, {}};
-  struct stat status {};
-  if (::fstat(opened.fd, &status) != 0) return {Outcome::Unreadable, {}, {}};
-  if (!S_ISREG(status.st_mode)) return {Outcome::NotAFile, {}, {}};
-  if (static_cast<unsigned long long>(status.st_size) > limit) return {Outcome::TooLarge, {}, {}};
+  struct statx status {};
+  if (::statx(opened.fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &status) != 0)
+    return {Outcome::Unreadable, {}, {}};
+  if (!S_ISREG(status.stx_mode)) return {Outcome::NotAFile, {}, {}};
+  if (status.stx_size > limit) return {Outcome::TooLarge, {}, {}};
   // Sized by what is there; the file may grow while it is read, so no more than the limit is taken.
-  BoundedFile read{Outcome::Read, {}, FileVersion::of(status)};
-  read.text.reserve(static_cast<size_t>(status.st_size));
+  BoundedFile read{Outcome::Read, {}, versionOf(status)};
+  read.text.reserve(static_cast<size_t>(status.stx_size));
   char chunk[65536];
   for (;;) {
     const ssize_t n = ::read(opened.fd, chunk, sizeof chunk);

@@ -21,7 +21,6 @@ struct FileVersion {
   timespec modified{};
   timespec changed{};
 
-  static FileVersion of(const struct stat& status);
   bool operator==(const FileVersion& other) const;
 };
 
