@@ -59,16 +59,6 @@ TEST_F(CatalogFolder, ListsValidComponentsInFileNameOrder) {
   EXPECT_TRUE(allOf(LanguageCatalog().FindComponents("{00000000-0000-0000-0000-000000000000}")).empty());
 }
 
-TEST_F(CatalogFolder, AComponentIsReadOnlyWhenTheEnumerationReachesIt) {
-  write("a.json", component(1, "WaveForm"));
-  write("b.json", component(49, "Wellenform"));
-  ComponentCollection components = LanguageCatalog().FindComponents(Category);
-  EXPECT_EQ(components.Next()->ComponentCountryCode(), 1);
-  write("b.json", component(33, "Forme d'onde"));
-  EXPECT_EQ(components.Next()->ComponentCountryCode(), 33);
-  EXPECT_EQ(components.Next(), nullptr);
-}
-
 TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
   write("a.json", component(1, "WaveForm"));
   int32_t code = 7;
