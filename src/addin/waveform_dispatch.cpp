@@ -93,7 +93,10 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
         com::VariantReference wform(arguments, 0, VT_I4);
         com::DoubleReference wTime(arguments, 1);
         check(v.getWaveform(self, wform.get(), wTime.get()));
-        wTime.writeBack();
+        // wTime changes only with a delivered waveform, which WaveFormResult 1 tells.
+        int32_t outcome = 0;
+        check(v.get_WaveFormResult(self, &outcome));
+        if (outcome == 1) wTime.writeBack();
         return;
       }
       break;
@@ -185,7 +188,8 @@ HRESULT waveFormInvoke(_CWaveForm* self, DISPID member, const IID* iid, LCID, ui
                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                        uint32_t* argumentError) {
   if (iid != nullptr && !(*iid == GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;  // reserved: IID_NULL
-  if (result != nullptr) VariantInit(result);
+  // A put has no result: the caller's variable is left alone, whatever it holds.
+  if (result != nullptr && !isPut(flags)) VariantInit(result);
   com::clearErrorInfo();
   try {
     invokeMember(self, member, flags, params, result);

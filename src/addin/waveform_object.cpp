@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <thread>
 
 #include "addin/CWaveForm.h"
 #include "addin/waveform_dispatch.h"
@@ -21,6 +22,7 @@ struct WaveFormObject {
   IThreadErrorInfo errorFace;
   ISupportErrorInfo supportFace;
   std::atomic<uint32_t> references{1};
+  const std::thread::id creator = std::this_thread::get_id();
   CWaveForm instance;  // constructed last, so its initialisation sees a complete object
 };
 
@@ -36,7 +38,20 @@ WaveFormObject* objectOf(ISupportErrorInfo* face) {
                                            offsetof(WaveFormObject, supportFace));
 }
 
-CWaveForm& instanceOf(_CWaveForm* face) { return objectOf(face)->instance; }
+// The members work on the session state of the thread that created the instance, which no other
+// thread may touch: a call from another thread would silently read and change that thread's own
+// state instead, so it is refused, as a proxy refuses a call from the wrong apartment.
+[[noreturn]] void raiseWrongThread() {
+  raise(RPC_E_WRONG_THREAD, "The add-in was called on a thread other than the one that created it",
+        CWAVEFORM_PROGID);
+}
+
+bool onCreatorThread(_CWaveForm* face) { return std::this_thread::get_id() == objectOf(face)->creator; }
+
+CWaveForm& instanceOf(_CWaveForm* face) {
+  if (!onCreatorThread(face)) raiseWrongThread();
+  return objectOf(face)->instance;
+}
 
 HRESULT queryInterface(_CWaveForm* self, const IID* iid, void** object) {
   if (object == nullptr) return E_POINTER;
@@ -130,9 +145,15 @@ HRESULT execute(_CWaveForm* self, int32_t* action, VARIANT* data, VARIANT_BOOL* 
   });
 }
 
+HRESULT invoke(_CWaveForm* self, DISPID member, const IID* iid, LCID locale, uint16_t flags,
+               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) {
+  if (!onCreatorThread(self)) return com::callBoundary([] { raiseWrongThread(); });
+  return waveFormInvoke(self, member, iid, locale, flags, params, result, exception, argumentError);
+}
+
 const _CWaveFormVtbl waveFormVtbl = {
     queryInterface, addRef,        release,        getTypeInfoCount,  getTypeInfo,
-    waveFormGetIDsOfNames, waveFormInvoke, getModule, assignModule,   assignModule,
+    waveFormGetIDsOfNames, invoke,         getModule, assignModule,   assignModule,
     getWaveform,    getComponentId, getCountryCode, letCountryCode,   getWaveFormResult,
     getCType,       execute,
 };

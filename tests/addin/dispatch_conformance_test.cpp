@@ -324,8 +324,11 @@ TEST_F(Conformance, GetWaveformWritesThroughOrRefusesBeforeAnyDialogOrTraffic) {
     WTimeForm wTime;
     HRESULT status;
     uint32_t argumentError;
+    bool cancelled = false;
   };
   const Case cases[] = {
+      {"cancelled, Variant for wTime", WformForm::VariantRef, WTimeForm::VariantRef, S_OK, 0, true},
+      {"cancelled, int32 array, Variant", WformForm::Int32ArrayRefHoldingOld, WTimeForm::VariantRef, S_OK, 0, true},
       {"Variant, double", WformForm::VariantRef, WTimeForm::DoubleRef, S_OK, 0},
       {"int32 array, Variant", WformForm::Int32ArrayRef, WTimeForm::VariantRef, S_OK, 0},
       {"int32 array replaced, double", WformForm::Int32ArrayRefHoldingOld, WTimeForm::DoubleRef, S_OK, 0},
@@ -346,6 +349,7 @@ TEST_F(Conformance, GetWaveformWritesThroughOrRefusesBeforeAnyDialogOrTraffic) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.forms);
     inFreshApartment([&] {
+      const ScopedEnvironment script("TRV3_UI_SCRIPT", c.cancelled ? "cancel" : "channel 1; points 600; ok");
       Held<_CWaveForm> object = create();
       HostVariables host;
       const size_t trafficBefore = simulator.loggedMessages().size();
@@ -354,7 +358,12 @@ TEST_F(Conformance, GetWaveformWritesThroughOrRefusesBeforeAnyDialogOrTraffic) {
       EXPECT_EQ(call.status, c.status);
       int32_t result = 0;
       object->lpVtbl->get_WaveFormResult(object.get(), &result);
-      if (c.status == S_OK) {
+      if (c.cancelled) {
+        EXPECT_EQ(result, 2);
+        EXPECT_EQ(host.samples(), c.wform == WformForm::Int32ArrayRefHoldingOld ? 3u : 0u);
+        EXPECT_EQ(host.wTimeVariant.vt, VT_EMPTY);
+        EXPECT_EQ(host.wTime, -1.0);
+      } else if (c.status == S_OK) {
         EXPECT_EQ(result, 1);
         EXPECT_EQ(host.samples(), 600u);
         EXPECT_GT(host.time(), 0.0);
