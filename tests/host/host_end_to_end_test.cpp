@@ -1,6 +1,10 @@
 // trv3-host end to end: the real executables, the add-in registered in a temporary per-user
 // registry, the script backend playing the dialog, and the simulator as the oscilloscope.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -321,7 +325,9 @@ TEST_F(HostEndToEnd, QtDialogWithoutAScreenEndsAtOnceWithoutTraffic) {
   registerAddin();
   trv3::test::SimulatorProcess simulator;
   for (const Environment& noScreen : {Environment{{"QT_QPA_PLATFORM", "offscreen"}},
-                                      Environment{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", std::nullopt}}}) {
+                                      Environment{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", std::nullopt}},
+                                      Environment{{"QT_QPA_PLATFORM", "linuxfb"}, {"DISPLAY", ":0"}},
+                                      Environment{{"QT_QPA_PLATFORM", "nosuchplatform"}}}) {
     const ChildResult fetch = runChild({TRV3_HOST_PATH, "fetch", "--ui", "qt", "--address", simulator.socketResource()},
                                        [&] {
                                          Environment variables = environment();
@@ -337,18 +343,42 @@ TEST_F(HostEndToEnd, QtDialogWithoutAScreenEndsAtOnceWithoutTraffic) {
   EXPECT_THAT(simulator.loggedMessages(), IsEmpty());
 }
 
+// A listening socket on an X display's TCP port that nobody accepts from: connections complete and
+// then wait for the server's answer forever.
+struct SilentXServer {
+  SilentXServer() {
+    for (int number = 90; number < 100 && display.empty(); ++number) {
+      fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_port = htons(static_cast<uint16_t>(6000 + number));
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 8) == 0)
+        display = "127.0.0.1:" + std::to_string(number);
+      else
+        close(fd);
+    }
+    EXPECT_FALSE(display.empty()) << "no free X display port on 127.0.0.1";
+  }
+  ~SilentXServer() { close(fd); }
+  int fd = -1;
+  std::string display;
+};
+
 // Where a screen seems there but no platform Qt would try can start, Qt would end the process.
 // The add-in sees that and lets the script backend take the dialog (which cancels).
 TEST_F(HostEndToEnd, AScreenNoQtPlatformCanReachNeverTakesTheHostDown) {
   registerAddin();
   const trv3::testing::WaylandRuntimeFolder runtime;
+  const SilentXServer silentServer;
   const struct {
     const char* setting;
     Environment changes;
   } cases[] = {
       // Without a session type Qt tries X11 alone.
       {"a Wayland socket and no X server", {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}}},
-      {"a platform Qt does not have", {{"QT_QPA_PLATFORM", "nosuchplatform"}}},
+      {"an X server that accepts and never answers",
+       {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}, {"DISPLAY", silentServer.display}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.setting);

@@ -51,6 +51,8 @@ TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
       {{{"QT_QPA_PLATFORM", "wayland"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb;offscreen"}}, "script"},
       {{{"QT_QPA_PLATFORM", "offscreen;wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "linuxfb"}, {"DISPLAY", ":0"}}, "script"},
+      {{{"QT_QPA_PLATFORM", "eglfs;xcb"}, {"DISPLAY", ":0"}}, "qt"},
   };
   for (const auto& [environment, expected] : cases) {
     std::string shown;

@@ -84,8 +84,7 @@ bool screenAvailable(const EnvironmentLookup& environment) {
   const std::vector<std::string> platforms = namedQtPlatforms(environment);
   return std::any_of(platforms.begin(), platforms.end(), [&](const std::string& name) {
     if (name == "xcb") return isSet(environment, "DISPLAY");
-    if (name.starts_with("wayland")) return waylandSocketPresent(environment);
-    return !name.empty() && !drawsNowhere(name);
+    return name.starts_with("wayland") && waylandSocketPresent(environment);
   });
 }
 

@@ -7,7 +7,9 @@
 namespace trv3::ui::qt {
 
 TwipsScale TwipsScale::ofPrimaryScreen() {
+  // A platform may start without any screen; the dialog is then laid out at the usual 96 dpi.
   const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {96.0, 96.0};
   return {screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY()};
 }
 
