@@ -56,8 +56,16 @@ CWaveForm::~CWaveForm() {
   skipOnAnyError([&] { remembered.push_back({"Addr", state.InstrumentAddress()}); });
   skipOnAnyError([&] { remembered.push_back({"Chan", std::to_string(state.ChannelNumber())}); });
   skipOnAnyError([&] { remembered.push_back({"Cbo_Idx", std::to_string(state.PointsIndex())}); });
-  // One change of the store for the three.
-  skipOnAnyError([&] { settings::SaveSettings(AppName, Section, remembered); });
+  // One change of the store for the three; should that fail, each is saved on its own, so that a
+  // value that cannot be written (a key of that name in the store, say) keeps no other from it.
+  bool saved = false;
+  skipOnAnyError([&] {
+    settings::SaveSettings(AppName, Section, remembered);
+    saved = true;
+  });
+  if (saved) return;
+  for (const settings::Setting& setting : remembered)
+    skipOnAnyError([&] { settings::SaveSetting(AppName, Section, setting.key, setting.value); });
 }
 
 void CWaveForm::getWaveform(com::Variant& wform, double& wTime) { FetchWaveform(wform, wTime); }

@@ -54,6 +54,14 @@ TEST_F(Members, StoredSettingsAreLoadedAtCreationAndSavedBackAsPlainDecimals) {
   EXPECT_EQ(settings::GetSetting(App, Section, "Cbo_Idx"), "-2");
 }
 
+TEST_F(Members, AValueThatCannotBeSavedKeepsNoOtherFromBeingSaved) {
+  // A key named "Cbo_Idx" in the section, where the value of that name would go.
+  settings::SaveSetting(App, std::string(Section) + "\\Cbo_Idx", "in the way", "1");
+  inFreshApartment([] { create(); });
+  EXPECT_EQ(settings::GetSetting(App, Section, "Addr", "absent"), "");
+  EXPECT_EQ(settings::GetSetting(App, Section, "Chan"), "1");
+}
+
 TEST_F(Members, AChannelThatIsNotANumberKeepsTheApartmentsValueAndTheRestStillLoads) {
   inFreshApartment([] {
     settings::SaveSetting(App, Section, "Chan", "abc");

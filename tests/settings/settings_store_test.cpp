@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <ctime>
 #include <functional>
 #include <fstream>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
@@ -228,6 +230,78 @@ TEST(SettingsStore, AnUnparsableFileIsSetAsideTheUserToldOnceAndTreatedAsEmpty) 
   }
   EXPECT_EQ(setAside, 1);
   EXPECT_EQ(temporaries, 0);
+}
+
+// What other programs leave where the store is: each is read for what it holds or set aside whole,
+// and the next save works.
+TEST(SettingsStore, WhatOtherProgramsLeaveIsNeitherFatalNorLost) {
+  const std::string stored = R"({"Software": {"Program Settings": {"Velmora": {"Quorvalis": {"Arb Application": {"TRV3 series": {"Chan": "7"}}}}}}})";
+  const struct {
+    const char* what;
+    std::function<void(const std::filesystem::path& store)> leave;
+    const char* read;  // "Chan" as the next reading finds it
+    int setAside;
+  } cases[] = {
+      {"a value nested deeper than any store",
+       [&](const std::filesystem::path& store) {
+         std::ofstream(store) << stored.substr(0, stored.size() - 1) << R"(, "junk": )"
+                              << std::string(100000, '[') << std::string(100000, ']') << "}";
+       },
+       "1", 1},
+      {"a store being written in place, half of it for a moment",
+       [&](const std::filesystem::path& store) {
+         std::promise<void> halfWritten;
+         std::thread([store, stored, &halfWritten] {
+           std::ofstream out(store);
+           out << stored.substr(0, stored.size() / 2) << std::flush;
+           halfWritten.set_value();
+           std::this_thread::sleep_for(std::chrono::milliseconds(100));
+           out << stored.substr(stored.size() / 2);
+         }).detach();
+         halfWritten.get_future().wait();
+       },
+       "7", 0},
+      {"a link to a store kept elsewhere",
+       [&](const std::filesystem::path& store) {
+         const auto elsewhere = store.parent_path().parent_path() / "dotfiles";
+         std::filesystem::create_directories(elsewhere);
+         std::ofstream(elsewhere / "registry.json") << stored;
+         std::filesystem::create_symlink(elsewhere / "registry.json", store);
+       },
+       "7", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempConfigHome home;
+    std::filesystem::create_directories(home.storeFile().parent_path());
+    c.leave(home.storeFile());
+    const UnreadableStoreNotice previous =
+        std::exchange(unreadableStoreNotice(), [](const std::filesystem::path&, const std::filesystem::path&) {});
+    EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), c.read);
+    SaveSetting(App, Section, "Addr", "saved");
+    unreadableStoreNotice() = previous;
+    EXPECT_EQ(GetSetting(App, Section, "Addr"), "saved");
+    EXPECT_EQ(GetSetting(App, Section, "Chan", "1"), c.read);
+    int setAside = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(home.folder()))
+      setAside += file.path().filename().string().find(".unreadable-") != std::string::npos;
+    EXPECT_EQ(setAside, c.setAside);
+    if (std::string(c.what).find("link") != std::string::npos) {
+      EXPECT_TRUE(std::filesystem::is_symlink(home.storeFile()));
+    }
+  }
+}
+
+TEST(SettingsStore, AChangeGivesUpOnALockHeldByAStuckProgram) {
+  TempConfigHome home;
+  SaveSetting(App, Section, "Chan", "2");
+  const int lock = ::open((home.storeFile().string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(errorNumberOf([] { SaveSetting(App, Section, "Chan", "3"); }), 75);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+  ::close(lock);
+  EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
 }
 
 TEST(SettingsStore, TextIsKeptExactlyIncludingNonAsciiAndQuotes) {

@@ -12,6 +12,8 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
@@ -33,6 +35,11 @@ std::filesystem::path homeFolder() {
   return std::filesystem::current_path();
 }
 
+// A writer holds the lock for two waits for the disk at most; a holder that keeps it far longer
+// is stuck, and the change is given up rather than the caller held.
+constexpr auto kLongestLockWait = std::chrono::seconds(5);
+constexpr auto kLockRetry = std::chrono::milliseconds(20);
+
 // Holds an exclusive flock on the lock file beside the store for as long as it lives. The store
 // itself is replaced by rename, so it cannot carry the lock.
 class StoreLock {
@@ -43,11 +50,14 @@ class StoreLock {
     const std::filesystem::path lockPath = store.string() + ".lock";
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0) raiseAccess(lockPath, "open");
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
+    const auto giveUp = std::chrono::steady_clock::now() + kLongestLockWait;
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      const bool held = errno == EWOULDBLOCK;
+      if ((held && std::chrono::steady_clock::now() >= giveUp) || (!held && errno != EINTR)) {
         ::close(fd_);
-        raiseAccess(lockPath, "lock");
+        raiseAccess(lockPath, held ? "lock, another program holds" : "lock");
       }
+      if (held) std::this_thread::sleep_for(kLockRetry);
     }
   }
   ~StoreLock() { ::close(fd_); }  // closing releases the lock
@@ -62,6 +72,30 @@ enum class FileState { Missing, Parsed, Unparsable };
 
 // Far above what the settings of every program of a user take.
 constexpr size_t kLargestStore = size_t{16} << 20;
+// The store's own tree is under ten levels deep. Copying, comparing and writing a document recurse
+// once per level, so a deeper one would overflow the stack.
+constexpr int kDeepestNesting = 64;
+
+// Whether the brackets outside strings nest deeper than a store can (exact for valid JSON; the
+// parser refuses the rest).
+bool nestsTooDeep(std::string_view text) {
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kDeepestNesting) return true;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return false;
+}
 
 FileState load(const std::filesystem::path& path, nlohmann::json& root,
                FileVersion* version = nullptr) {
@@ -71,10 +105,20 @@ FileState load(const std::filesystem::path& path, nlohmann::json& root,
   if (file.outcome == BoundedFile::Outcome::Missing) return FileState::Missing;
   // Not a file, too large or unreadable: set aside like a file that does not parse.
   if (file.outcome != BoundedFile::Outcome::Read) return FileState::Unparsable;
+  if (nestsTooDeep(file.text)) return FileState::Unparsable;
   nlohmann::json parsed = nlohmann::json::parse(file.text, nullptr, false);
   if (parsed.is_discarded() || !parsed.is_object()) return FileState::Unparsable;
   root = std::move(parsed);
   return FileState::Parsed;
+}
+
+// The file the store's path leads to: a store that is a link (into a folder of configuration the
+// user keeps elsewhere, say) is replaced and set aside where the link leads, and the link stays.
+std::filesystem::path storeFileBehind(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, error);
+  return error ? path : target;
 }
 
 // Keeps an unreadable store for the user to inspect instead of overwriting it, under a name that
@@ -83,11 +127,32 @@ void setAside(const std::filesystem::path& path) {
   const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
+  const std::filesystem::path file = storeFileBehind(path);
   const std::filesystem::path aside =
-      path.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
+      file.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
   std::error_code failed;
-  std::filesystem::rename(path, aside, failed);
+  std::filesystem::rename(file, aside, failed);
   if (!failed) unreadableStoreNotice()(path, aside);
+}
+
+// A program that writes the store in place (a shell's redirection, an editor) leaves it empty or
+// half written for moments: a file that does not parse is read again while it keeps changing, and
+// counts as unparsable only once it has stayed the same between two readings.
+constexpr auto kChangeRecheck = std::chrono::milliseconds(250);
+constexpr auto kLongestChangeWait = std::chrono::seconds(3);
+
+FileState loadOnceStill(const std::filesystem::path& path, nlohmann::json& root) {
+  FileVersion seen;
+  FileState state = load(path, root, &seen);
+  for (const auto giveUp = std::chrono::steady_clock::now() + kLongestChangeWait;
+       state == FileState::Unparsable && std::chrono::steady_clock::now() < giveUp;) {
+    std::this_thread::sleep_for(kChangeRecheck);
+    FileVersion now;
+    state = load(path, root, &now);
+    if (now == seen) break;
+    seen = now;
+  }
+  return state;
 }
 
 // A writer killed in the middle of a save leaves its temporary file; under the lock no other
@@ -194,7 +259,7 @@ std::shared_ptr<const nlohmann::json> readStore() {
   if (state != FileState::Unparsable) return root;
   resumeNext([&] {
     StoreLock lock(path);
-    if (load(path, *root) == FileState::Unparsable) setAside(path);
+    if (loadOnceStill(path, *root) == FileState::Unparsable) setAside(path);
   });
   return root;
 }
@@ -202,16 +267,17 @@ std::shared_ptr<const nlohmann::json> readStore() {
 void updateStore(const std::function<void(nlohmann::json& root)>& change) {
   const std::filesystem::path path = storePath();
   StoreLock lock(path);
-  removeRemnants(path);
+  const std::filesystem::path file = storeFileBehind(path);
+  removeRemnants(file);
   nlohmann::json root;
-  const FileState state = load(path, root);
+  const FileState state = loadOnceStill(file, root);
   if (state == FileState::Unparsable) setAside(path);
   const nlohmann::json before = root;
   change(root);
   // Each replacement waits for the disk twice; a host that releases the add-in saves the same
   // remembered values time after time.
   if (state == FileState::Parsed && root == before) return;
-  replaceAtomically(path, root);
+  replaceAtomically(file, root);
 }
 
 }  // namespace trv3::settings
