@@ -9,9 +9,13 @@ namespace trv3::testing {
 
 class ScopedEnvironment {
  public:
+  // A null value unsets the variable.
   ScopedEnvironment(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) previous_ = old;
-    setenv(name, value, 1);
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
   }
   ~ScopedEnvironment() {
     if (previous_) {

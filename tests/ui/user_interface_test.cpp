@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -71,6 +72,7 @@ class NamedBackend : public UserInterface {
 };
 
 TEST(UserInterfaceSelection, RegisteredBackendIsCreatedAndAMissingOneFallsBackToScript) {
+  std::optional<testing::ScopedEnvironment> script(std::in_place, "TRV3_UI_SCRIPT", "ok");
   registerUserInterface("named-for-test", [] { return std::make_unique<NamedBackend>(); });
   std::ostringstream notices;
   EXPECT_NE(dynamic_cast<NamedBackend*>(createUserInterface("named-for-test", notices).get()), nullptr);
@@ -86,6 +88,13 @@ TEST(UserInterfaceSelection, RegisteredBackendIsCreatedAndAMissingOneFallsBackTo
   EXPECT_NE(dynamic_cast<ScriptUserInterface*>(fallback.get()), nullptr);
   EXPECT_EQ(notices.str(),
             "trv3: user interface \"no-display-for-test\" is not available; using the script backend\n");
+
+  // Without a script the user is told why the dialog will end without a waveform.
+  script.emplace("TRV3_UI_SCRIPT", nullptr);
+  notices.str("");
+  createUserInterface("no-display-for-test", notices);
+  EXPECT_EQ(notices.str(), "trv3: user interface \"no-display-for-test\" is not available; using the script "
+                           "backend, which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it\n");
 }
 
 // A form with an OK and a Cancel button that records which one was pressed.

@@ -103,7 +103,9 @@ std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std:
     // A factory gives nothing when its toolkit cannot work here (no reachable display).
     if (factory)
       if (auto userInterface = factory()) return userInterface;
-    notices << "trv3: user interface \"" << name << "\" is not available; using the script backend\n";
+    notices << "trv3: user interface \"" << name << "\" is not available; using the script backend"
+            << (std::getenv("TRV3_UI_SCRIPT") ? "" : ", which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it")
+            << "\n";
   }
   return ScriptUserInterface::fromEnvironment(notices);
 }
