@@ -3,6 +3,7 @@
 // argument in puArgErr) or DISP_E_OVERFLOW.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -100,6 +101,7 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
         {"R8 halves to even", scalar(VT_R8, 49.5), S_OK, 50},
         {"R8 negative half", scalar(VT_R8, -2.5), S_OK, -2},
         {"R8 rounds beyond I4", scalar(VT_R8, 2147483647.5), DISP_E_OVERFLOW, 0},
+        {"R8 not a number", scalar(VT_R8, std::nan("")), DISP_E_OVERFLOW, 0},
         {"CY scaled by 10000", scalar(VT_CY, int64_t{495000}), S_OK, 50},
         {"CY half to even", scalar(VT_CY, int64_t{485000}), S_OK, 48},
         {"DATE as its day count", scalar(VT_DATE, 44.5), S_OK, 44},

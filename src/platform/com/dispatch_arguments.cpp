@@ -14,8 +14,10 @@ auto converted(uint32_t index, Convert&& convert) -> decltype(convert()) {
   try {
     return convert();
   } catch (const RuntimeError& e) {
-    throw DispatchFailure{e.number() == rt::Overflow ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH,
-                          index};
+    // As the automation run-time coerces: a number out of range, or no number at all (NaN), does
+    // not fit; anything else is of the wrong type.
+    const bool outOfRange = e.number() == rt::Overflow || e.number() == rt::FloatingPoint;
+    throw DispatchFailure{outOfRange ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH, index};
   }
 }
 
