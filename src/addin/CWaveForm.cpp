@@ -56,14 +56,18 @@ CWaveForm::~CWaveForm() {
   skipOnAnyError([&] { remembered.push_back({"Addr", state.InstrumentAddress()}); });
   skipOnAnyError([&] { remembered.push_back({"Chan", std::to_string(state.ChannelNumber())}); });
   skipOnAnyError([&] { remembered.push_back({"Cbo_Idx", std::to_string(state.PointsIndex())}); });
-  // One change of the store for the three; should that fail, each is saved on its own, so that a
-  // value that cannot be written (a key of that name in the store, say) keeps no other from it.
-  bool saved = false;
+  // One change of the store for the three. Should the store refuse one value (a key of that name
+  // stands there, say), each is saved on its own so that it keeps no other from being saved; a store
+  // that cannot be written at all is not tried three times more.
+  bool oneRefused = false;
   skipOnAnyError([&] {
-    settings::SaveSettings(AppName, Section, remembered);
-    saved = true;
+    try {
+      settings::SaveSettings(AppName, Section, remembered);
+    } catch (const RuntimeError& error) {
+      oneRefused = error.number() == rt::InvalidProcedureCall;
+    }
   });
-  if (saved) return;
+  if (!oneRefused) return;
   for (const settings::Setting& setting : remembered)
     skipOnAnyError([&] { settings::SaveSetting(AppName, Section, setting.key, setting.value); });
 }

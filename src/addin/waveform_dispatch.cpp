@@ -93,10 +93,11 @@ void invokeMember(_CWaveForm* self, DISPID member, uint16_t flags, DISPPARAMS* p
         com::VariantReference wform(arguments, 0, VT_I4);
         com::DoubleReference wTime(arguments, 1);
         check(v.getWaveform(self, wform.get(), wTime.get()));
-        // wTime changes only with a delivered waveform, which WaveFormResult 1 tells.
+        // The caller's Variant changes only when the fetch wrote wTime: with a delivered waveform
+        // (WaveFormResult 1), or a transfer that failed after computing it.
         int32_t outcome = 0;
         check(v.get_WaveFormResult(self, &outcome));
-        if (outcome == 1) wTime.writeBack();
+        if (outcome == 1 || wTime.changed()) wTime.writeBack();
         return;
       }
       break;

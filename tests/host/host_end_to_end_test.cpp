@@ -358,7 +358,6 @@ struct SilentXServer {
       else
         close(fd);
     }
-    EXPECT_FALSE(display.empty()) << "no free X display port on 127.0.0.1";
   }
   ~SilentXServer() { close(fd); }
   int fd = -1;
@@ -371,6 +370,7 @@ TEST_F(HostEndToEnd, AScreenNoQtPlatformCanReachNeverTakesTheHostDown) {
   registerAddin();
   const trv3::testing::WaylandRuntimeFolder runtime;
   const SilentXServer silentServer;
+  ASSERT_FALSE(silentServer.display.empty());
   const struct {
     const char* setting;
     Environment changes;

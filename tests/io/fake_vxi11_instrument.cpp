@@ -227,7 +227,7 @@ void FakeVxi11Instrument::dispatchCore(svc_req* request, SVCXPRT* transport) {
                                         reinterpret_cast<xdrproc_t>(xdr_Device_Error),
                                         [&](Device_Link&, Device_Error&) {
                                           ++destroyedLinks_;
-                                          return true;
+                                          return !silent_;
                                         });
       return;
     default:

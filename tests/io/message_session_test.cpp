@@ -115,6 +115,21 @@ TEST_F(MessageSessionTest, InterruptedExchangeIsClearedBeforeTheNextCommand) {
   EXPECT_EQ(transport->clears, 1);
 }
 
+// With message marks the end of a message is known: whatever else it held answered no later command.
+TEST(MessageSessionMarks, TheRestOfAnEndedMessageNeverAnswersTheNextQuery) {
+  auto owned = std::make_unique<ScriptedTransport>(/*marksEnd=*/true);
+  ScriptedTransport& transport = *owned;
+  MessageSession session("TCPIP::127.0.0.1::INSTR", std::move(owned), IoTrace::fromEnvironment());
+  transport.feed("1\nSTALE\n", true);
+  EXPECT_EQ(session.QueryText("CHAN1:DISP?"), "1");
+  transport.feed("0\n", true);
+  EXPECT_EQ(session.QueryText("CHAN2:DISP?"), "0");
+  // A message that has not ended yet still holds the reply being read.
+  transport.feed("VELMORA,", false);
+  transport.feed("TRV30K2A\n", true);
+  EXPECT_EQ(session.QueryText("*IDN?"), "VELMORA,TRV30K2A");
+}
+
 TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("trv3_io_trace_" + std::to_string(::getpid()) + ".log");

@@ -104,6 +104,18 @@ TEST(ReplyReader, ReadsBringingNeitherDataNorEndFailAfterAFewTries) {
   }
 }
 
+// Past the first few million codes a block is widened by other means; in pieces of odd sizes its
+// parts start at every alignment.
+TEST(ReplyReaderBlock, EveryCodeOfALongBlockArrivesWidened) {
+  const std::string data = testing::everyCode(5000003);
+  ScriptedTransport transport(false, size_t{1} << 20);
+  transport.feedInPieces(definiteBlock(data), 65537);
+  ReplyReader reader(transport, "x");
+  VectorTarget target;
+  reader.readBlock(target, kAmpleTime);
+  EXPECT_EQ(target.values, codesOf(data));
+}
+
 TEST(ReplyReaderBlock, StorageFollowsTheBytesThatArrived) {
   // Expected count, announced length, bytes that arrive: the target never holds more than the
   // expected count plus a margin beyond what arrived.

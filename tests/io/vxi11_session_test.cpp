@@ -23,10 +23,10 @@ using trv3::testing::errorNumberOf;
 
 const std::string kAddress = "TCPIP::127.0.0.1::INSTR";
 
-std::unique_ptr<ByteTransport> openTransport(uint16_t portmapperPort, const std::string& device = "inst0") {
+std::unique_ptr<ByteTransport> openTransport(uint16_t portmapperPort, const std::string& device = "inst0",
+                                             std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
   static const Vxi11Opener fromModule = loadVxi11Module(TRV3_VXI11_MODULE, kAddress);
-  return std::unique_ptr<ByteTransport>(
-      fromModule("127.0.0.1", device, portmapperPort, Deadline(std::chrono::seconds(5)), kAddress));
+  return std::unique_ptr<ByteTransport>(fromModule("127.0.0.1", device, portmapperPort, Deadline(timeout), kAddress));
 }
 
 std::unique_ptr<MessageSession> openSession(const FakeVxi11Instrument& instrument,
@@ -162,6 +162,17 @@ TEST(Vxi11Session, ClosingTheSessionDestroysTheLink) {
   FakeVxi11Instrument instrument(idn);
   openSession(instrument)->WriteCommand("*CLS");
   EXPECT_EQ(instrument.destroyedLinks(), 1);
+}
+
+TEST(Vxi11Session, ClosingWaitsForASilentInstrumentNoLongerThanTheTimeOut) {
+  FakeVxi11Instrument instrument(idn);
+  auto transport = openTransport(instrument.portmapperPort(), "inst0", std::chrono::milliseconds(100));
+  instrument.setSilent(true);
+  const auto started = std::chrono::steady_clock::now();
+  transport.reset();
+  EXPECT_EQ(instrument.destroyedLinks(), 1);
+  // The time-out and the grace every call of the link gets; closing used to wait a whole second more.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
 }
 
 TEST(Vxi11Open, UnknownDeviceNameIsRefused) {

@@ -51,9 +51,11 @@ TEST(UserInterfaceSelection, ExplicitChoiceElseScreenElseScript) {
       {{{"QT_QPA_PLATFORM", "wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
       {{{"QT_QPA_PLATFORM", "wayland"}}, "script"},
       {{{"QT_QPA_PLATFORM", "xcb;offscreen"}}, "script"},
-      {{{"QT_QPA_PLATFORM", "offscreen;wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
+      // Qt takes the first entry that starts.
+      {{{"QT_QPA_PLATFORM", "offscreen;wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "script"},
+      {{{"QT_QPA_PLATFORM", "xcb;wayland"}, {"XDG_RUNTIME_DIR", runtimeFolder}}, "qt"},
       {{{"QT_QPA_PLATFORM", "linuxfb"}, {"DISPLAY", ":0"}}, "script"},
-      {{{"QT_QPA_PLATFORM", "eglfs;xcb"}, {"DISPLAY", ":0"}}, "qt"},
+      {{{"QT_QPA_PLATFORM", "eglfs;xcb"}, {"DISPLAY", ":0"}}, "script"},
   };
   for (const auto& [environment, expected] : cases) {
     std::string shown;

@@ -1,6 +1,7 @@
 #include "platform/com/dispatch_arguments.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "platform/com/automation.h"
@@ -117,7 +118,10 @@ DoubleReference::DoubleReference(const DispatchArguments& arguments, uint32_t po
     throw mismatch(arguments.indexOf(position));
   }
   local_ = converted(arguments.indexOf(position), [&] { return Variant::valueOf(argument).toDouble(); });
+  given_ = local_;
 }
+
+bool DoubleReference::changed() const { return std::memcmp(&local_, &given_, sizeof local_) != 0; }
 
 void DoubleReference::writeBack() {
   if (variant_ == nullptr) return;

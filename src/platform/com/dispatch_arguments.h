@@ -49,12 +49,15 @@ class DoubleReference {
  public:
   DoubleReference(const DispatchArguments& arguments, uint32_t position);
   double* get() { return target_ ? target_ : &local_; }
+  // Whether the call gave the local copy another value than the caller's.
+  bool changed() const;
   void writeBack();
 
  private:
   VARIANT* variant_ = nullptr;  // a referenced Variant to write back into
   double* target_ = nullptr;    // a typed reference used in place
   double local_ = 0.0;
+  double given_ = 0.0;          // the caller's value, converted
 };
 
 // A Variant parameter: a reference to a Variant is used in place; a reference to an array of

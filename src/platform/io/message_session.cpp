@@ -42,6 +42,7 @@ void MessageSession::send(std::string_view command, const Deadline& deadline) {
   if (message.empty() || message.back() != '\n') message += '\n';
   trace_.sent(address_, command);
   transport_->send(message, deadline);
+  reader_.commandSent();
 }
 
 std::string MessageSession::readText(const Deadline& deadline) {

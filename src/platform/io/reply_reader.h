@@ -36,6 +36,9 @@ class ReplyReader {
 
   // Forgets input read ahead, after an interrupted exchange.
   void discard();
+  // A new command has gone out: with message marks, the rest of a message that has ended answered
+  // an earlier command, and is dropped.
+  void commandSent();
 
  private:
   class BlockStorage;

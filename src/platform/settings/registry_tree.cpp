@@ -46,8 +46,12 @@ const nlohmann::json* findKey(const nlohmann::json& root, std::string_view keyPa
 }
 
 nlohmann::json& createKey(nlohmann::json& root, std::string_view keyPath) {
+  const std::vector<std::string> parts = splitKeyPath(keyPath);
+  // The document itself is one level, and every key one more.
+  if (parts.size() >= static_cast<size_t>(kDeepestNesting))
+    raise(rt::InvalidProcedureCall, "A key path of " + std::to_string(parts.size()) + " parts lies too deep");
   nlohmann::json* key = &root;
-  for (const std::string& part : splitKeyPath(keyPath)) {
+  for (const std::string& part : parts) {
     nlohmann::json* child = findMember(*key, part);
     if (child == nullptr) {
       child = &((*key)[part] = nlohmann::json::object());

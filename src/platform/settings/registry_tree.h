@@ -12,6 +12,10 @@
 
 namespace trv3::settings {
 
+// How deep a store's document may nest: the tree of every program's settings is far shallower, and
+// copying, comparing and writing a document recurse once per level.
+constexpr int kDeepestNesting = 64;
+
 // "A\B\\C\" -> {"A", "B", "C"}: empty parts are dropped.
 std::vector<std::string> splitKeyPath(std::string_view keyPath);
 
@@ -19,7 +23,7 @@ std::vector<std::string> splitKeyPath(std::string_view keyPath);
 const nlohmann::json* findKey(const nlohmann::json& root, std::string_view keyPath);
 
 // The key at the path, created with its parents; raises InvalidProcedureCall when a value stands
-// where a key is needed.
+// where a key is needed, or when the key would lie deeper than a store may nest.
 nlohmann::json& createKey(nlohmann::json& root, std::string_view keyPath);
 
 // A value of a key: text as it stands, numbers and Booleans as their JSON text.

@@ -17,6 +17,7 @@
 
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
+#include "platform/settings/registry_tree.h"
 #include "platform/settings/settings_store.h"
 
 namespace trv3::settings {
@@ -35,8 +36,9 @@ std::filesystem::path homeFolder() {
   return std::filesystem::current_path();
 }
 
-// A writer holds the lock for two waits for the disk at most; a holder that keeps it far longer
-// is stuck, and the change is given up rather than the caller held.
+// A writer holds the lock for two waits for the disk, or for the few seconds in which it lets
+// another program finish writing the store in place; a holder that keeps it longer is stuck, and the
+// change is given up rather than the caller held.
 constexpr auto kLongestLockWait = std::chrono::seconds(5);
 constexpr auto kLockRetry = std::chrono::milliseconds(20);
 
@@ -72,9 +74,6 @@ enum class FileState { Missing, Parsed, Unparsable };
 
 // Far above what the settings of every program of a user take.
 constexpr size_t kLargestStore = size_t{16} << 20;
-// The store's own tree is under ten levels deep. Copying, comparing and writing a document recurse
-// once per level, so a deeper one would overflow the stack.
-constexpr int kDeepestNesting = 64;
 
 // Whether the brackets outside strings nest deeper than a store can (exact for valid JSON; the
 // parser refuses the rest).
@@ -114,11 +113,21 @@ FileState load(const std::filesystem::path& path, nlohmann::json& root,
 
 // The file the store's path leads to: a store that is a link (into a folder of configuration the
 // user keeps elsewhere, say) is replaced and set aside where the link leads, and the link stays.
+// Only a link to a regular file, or to a file yet to be made in a folder that is there, is
+// followed, and only where that folder can be written; any other link (to /dev/null, to a folder,
+// in a loop) is itself the store, set aside or replaced as a file would be.
 std::filesystem::path storeFileBehind(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_symlink(path, error)) return path;
-  const std::filesystem::path target = std::filesystem::canonical(path, error);
-  return error ? path : target;
+  std::filesystem::path target = std::filesystem::read_symlink(path, error);
+  if (error) return path;
+  if (target.is_relative()) target = path.parent_path() / target;
+  const std::filesystem::file_status status = std::filesystem::status(target, error);
+  const bool followable = status.type() == std::filesystem::file_type::regular ||
+                          (status.type() == std::filesystem::file_type::not_found &&
+                           std::filesystem::is_directory(target.parent_path(), error));
+  if (!followable || ::access(target.parent_path().c_str(), W_OK) != 0) return path;
+  return target;
 }
 
 // Keeps an unreadable store for the user to inspect instead of overwriting it, under a name that
@@ -145,7 +154,7 @@ FileState loadOnceStill(const std::filesystem::path& path, nlohmann::json& root)
   FileVersion seen;
   FileState state = load(path, root, &seen);
   for (const auto giveUp = std::chrono::steady_clock::now() + kLongestChangeWait;
-       state == FileState::Unparsable && std::chrono::steady_clock::now() < giveUp;) {
+       state == FileState::Unparsable && std::chrono::steady_clock::now() + kChangeRecheck <= giveUp;) {
     std::this_thread::sleep_for(kChangeRecheck);
     FileVersion now;
     state = load(path, root, &now);

@@ -81,11 +81,19 @@ bool drawsNowhere(std::string_view platform) {
 bool screenAvailable(const EnvironmentLookup& environment) {
   if (!isSet(environment, "QT_QPA_PLATFORM"))
     return isSet(environment, "DISPLAY") || (isSet(environment, "WAYLAND_DISPLAY") && waylandSocketPresent(environment));
-  const std::vector<std::string> platforms = namedQtPlatforms(environment);
-  return std::any_of(platforms.begin(), platforms.end(), [&](const std::string& name) {
-    if (name == "xcb") return isSet(environment, "DISPLAY");
-    return name.starts_with("wayland") && waylandSocketPresent(environment);
-  });
+  // Qt takes the first platform of the list that starts: X11 or Wayland without its display fails
+  // and passes on to the next, and any other platform is the one taken.
+  for (const std::string& name : namedQtPlatforms(environment)) {
+    if (name.empty()) continue;
+    if (name == "xcb") {
+      if (isSet(environment, "DISPLAY")) return true;
+    } else if (name.starts_with("wayland")) {
+      if (waylandSocketPresent(environment)) return true;
+    } else {
+      return false;
+    }
+  }
+  return false;
 }
 
 std::string requestedUserInterface(const EnvironmentLookup& environment) {
@@ -104,7 +112,7 @@ std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std:
     if (factory)
       if (auto userInterface = factory()) return userInterface;
     notices << "trv3: user interface \"" << name << "\" is not available; using the script backend"
-            << (std::getenv("TRV3_UI_SCRIPT") ? "" : ", which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it")
+            << (isSet(std::getenv, "TRV3_UI_SCRIPT") ? "" : ", which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it")
             << "\n";
   }
   return ScriptUserInterface::fromEnvironment(notices);

@@ -68,10 +68,11 @@ void registerUserInterface(const std::string& name, UserInterfaceFactory factory
 using EnvironmentLookup = std::function<const char*(const char* variable)>;
 
 // Whether the environment offers a screen for windows to appear on. With QT_QPA_PLATFORM set, its
-// platform decides (a ";" list of fallbacks when any entry does): "xcb" with DISPLAY, or "wayland"
-// with a compositor's socket. The others draw nowhere ("offscreen", "minimal") or on a device of
-// their own that cannot be checked without starting them, and starting one that fails crashes,
-// aborts or hangs the host. Without it, DISPLAY, or WAYLAND_DISPLAY naming a compositor's socket.
+// platform decides (a ";" list tried in order, an entry without its display passing on to the
+// next): "xcb" with DISPLAY, or "wayland" with a compositor's socket. The others draw nowhere
+// ("offscreen", "minimal") or on a device of their own that cannot be checked without starting
+// them, and starting one that fails crashes, aborts or hangs the host. Without it, DISPLAY, or
+// WAYLAND_DISPLAY naming a compositor's socket.
 bool screenAvailable(const EnvironmentLookup& environment);
 
 // The platforms QT_QPA_PLATFORM names, in its order of fallbacks ("a;b", each "name:option=value,..."),

@@ -34,7 +34,8 @@ constexpr size_t kLeastReadRequest = size_t{1} << 20;
 constexpr int kMaxRefusedWrites = 3;
 // The shortest maxRecvSize that the protocol allows; a link that reports less is taken at this.
 constexpr uint32_t kMinimumRecvSize = 1024;
-// Closing does not wait long for an instrument that no longer answers.
+// Closing does not wait long for an instrument that no longer answers, nor longer than the
+// session's time-out.
 constexpr std::chrono::milliseconds kCloseTimeout{1000};
 
 std::string deviceErrorText(long code) {
@@ -83,7 +84,9 @@ std::unique_ptr<Vxi11Transport> Vxi11Transport::open(const std::string& host,
 }
 
 Vxi11Transport::Vxi11Transport(Endpoint endpoint, std::string address, const Deadline& deadline)
-    : endpoint_(std::move(endpoint)), address_(std::move(address)) {
+    : endpoint_(std::move(endpoint)),
+      address_(std::move(address)),
+      closeWait_(std::min(kCloseTimeout, deadline.remaining())) {
   createLink(deadline);
 }
 
@@ -94,7 +97,7 @@ Vxi11Transport::~Vxi11Transport() {
   DecodedReply<Device_Error> reply(reinterpret_cast<xdrproc_t>(xdr_Device_Error));
   try {
     call(destroy_link, "destroy_link", reinterpret_cast<xdrproc_t>(xdr_Device_Link), &link,
-         reply.decoder(), &reply.value, kVxi11SmallReply, Deadline(kCloseTimeout));
+         reply.decoder(), &reply.value, kVxi11SmallReply, Deadline(closeWait_));
   } catch (const RuntimeError&) {
     // The instrument is gone or stalled; closing the connection ends the link on its side.
   }

@@ -82,6 +82,7 @@ class Vxi11Transport final : public ByteTransport {
 
   Endpoint endpoint_;
   std::string address_;
+  std::chrono::milliseconds closeWait_;  // how long closing waits for destroy_link's answer
   Link link_;
   bool linkBroken_ = false;
   // The data of the current device_read reply not yet handed over, and whether it ends a message.

@@ -53,9 +53,11 @@ bool platformPluginInstalled(const QString& family) {
   });
 }
 
+enum class X11Display { Answers, Fails, Silent };
+
 // A server that accepts the connection and never answers would hold xcb_connect, and the host,
 // forever: the probe runs on a thread of its own, which is left to end by itself past the bound.
-bool x11DisplayAnswers() {
+X11Display probeX11Display() {
   auto answered = std::make_shared<std::promise<bool>>();
   std::future<bool> answer = answered->get_future();
   std::thread([answered] {
@@ -64,15 +66,8 @@ bool x11DisplayAnswers() {
     xcb_disconnect(connection);
     answered->set_value(connected);
   }).detach();
-  return answer.wait_for(kX11AnswerTime) == std::future_status::ready && answer.get();
-}
-
-// Qt goes on to the next platform when one cannot start, and ends the process when none can. Only
-// X11 and Wayland are checked before Qt starts them (see screenAvailable).
-bool platformCanStart(const std::string& name) {
-  if (name.starts_with("wayland"))
-    return platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv);
-  return name == "xcb" && platformPluginInstalled("xcb") && x11DisplayAnswers();
+  if (answer.wait_for(kX11AnswerTime) != std::future_status::ready) return X11Display::Silent;
+  return answer.get() ? X11Display::Answers : X11Display::Fails;
 }
 
 }  // namespace
@@ -82,8 +77,23 @@ bool displayAvailable() {
   if (QCoreApplication::instance())
     return !drawsNowhere(toLowerAscii(QGuiApplication::platformName().toStdString()));
   if (!screenAvailable(std::getenv)) return false;
-  const std::vector<std::string> platforms = platformsQtTries();
-  return std::any_of(platforms.begin(), platforms.end(), platformCanStart);
+  // Qt starts the first platform of its list that can: X11 or Wayland without a display fails and
+  // passes on to the next, a missing plugin is passed over, and any other platform would start (or
+  // end the host) drawing nowhere or on a screen that cannot be checked.
+  for (const std::string& name : platformsQtTries()) {
+    if (name.empty()) continue;
+    if (name.starts_with("wayland")) {
+      if (platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv)) return true;
+    } else if (name == "xcb") {
+      if (!platformPluginInstalled("xcb")) continue;
+      const X11Display display = probeX11Display();
+      if (display == X11Display::Answers) return true;
+      if (display == X11Display::Silent) return false;  // Qt would wait on it for ever
+    } else if (platformPluginInstalled(QString::fromStdString(name))) {
+      return false;
+    }
+  }
+  return false;
 }
 
 }  // namespace trv3::ui::qt
