@@ -131,6 +131,11 @@ bool resizeElements(SAFEARRAY* array, uint32_t count) {
   if (count == 0) {
     std::free(array->pvData);
     array->pvData = nullptr;
+  } else if (array->pvData == nullptr) {
+    // Fresh zeroed pages hold no memory until written: an array sized for a long record takes
+    // memory only as its codes arrive.
+    array->pvData = std::calloc(count, sizeof(int32_t));
+    if (array->pvData == nullptr) return false;
   } else {
     void* block = std::realloc(array->pvData, size_t{count} * sizeof(int32_t));
     if (block == nullptr) return false;
