@@ -130,13 +130,13 @@ std::filesystem::path storeFileBehind(const std::filesystem::path& path) {
   return target;
 }
 
-// Keeps an unreadable store for the user to inspect instead of overwriting it, under a name that
-// says what is wrong with it, and tells the user once: the next reader finds no file to complain of.
-void setAside(const std::filesystem::path& path) {
+// Keeps an unreadable store (the file behind its path) for the user to inspect instead of
+// overwriting it, under a name that says what is wrong with it, and tells the user once: the next
+// reader finds no file to complain of.
+void setAside(const std::filesystem::path& path, const std::filesystem::path& file) {
   const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-  const std::filesystem::path file = storeFileBehind(path);
   const std::filesystem::path aside =
       file.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
   std::error_code failed;
@@ -268,7 +268,8 @@ std::shared_ptr<const nlohmann::json> readStore() {
   if (state != FileState::Unparsable) return root;
   resumeNext([&] {
     StoreLock lock(path);
-    if (loadOnceStill(path, *root) == FileState::Unparsable) setAside(path);
+    const std::filesystem::path file = storeFileBehind(path);
+    if (loadOnceStill(file, *root) == FileState::Unparsable) setAside(path, file);
   });
   return root;
 }
@@ -280,7 +281,7 @@ void updateStore(const std::function<void(nlohmann::json& root)>& change) {
   removeRemnants(file);
   nlohmann::json root;
   const FileState state = loadOnceStill(file, root);
-  if (state == FileState::Unparsable) setAside(path);
+  if (state == FileState::Unparsable) setAside(path, file);
   const nlohmann::json before = root;
   change(root);
   // Each replacement waits for the disk twice; a host that releases the add-in saves the same

@@ -81,17 +81,20 @@ bool drawsNowhere(std::string_view platform) {
 bool screenAvailable(const EnvironmentLookup& environment) {
   if (!isSet(environment, "QT_QPA_PLATFORM"))
     return isSet(environment, "DISPLAY") || (isSet(environment, "WAYLAND_DISPLAY") && waylandSocketPresent(environment));
-  // Qt takes the first platform of the list that starts: X11 or Wayland without its display fails
-  // and passes on to the next, and any other platform is the one taken.
-  for (const std::string& name : namedQtPlatforms(environment)) {
+  return firstStartingPlatformShows(namedQtPlatforms(environment), [&](const std::string& name) {
+    if (name == "xcb") return isSet(environment, "DISPLAY") ? PlatformStart::Shows : PlatformStart::PassesOn;
+    if (name.starts_with("wayland"))
+      return waylandSocketPresent(environment) ? PlatformStart::Shows : PlatformStart::PassesOn;
+    return PlatformStart::TakenUnseen;
+  });
+}
+
+bool firstStartingPlatformShows(const std::vector<std::string>& platforms,
+                                const std::function<PlatformStart(const std::string& name)>& start) {
+  for (const std::string& name : platforms) {
     if (name.empty()) continue;
-    if (name == "xcb") {
-      if (isSet(environment, "DISPLAY")) return true;
-    } else if (name.starts_with("wayland")) {
-      if (waylandSocketPresent(environment)) return true;
-    } else {
-      return false;
-    }
+    const PlatformStart outcome = start(name);
+    if (outcome != PlatformStart::PassesOn) return outcome == PlatformStart::Shows;
   }
   return false;
 }

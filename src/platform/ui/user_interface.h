@@ -75,6 +75,14 @@ using EnvironmentLookup = std::function<const char*(const char* variable)>;
 // WAYLAND_DISPLAY naming a compositor's socket.
 bool screenAvailable(const EnvironmentLookup& environment);
 
+// What one platform of Qt's list would do: show windows, fail and pass on to the next, or be the
+// platform Qt takes while nobody sees its windows (or the host does not survive its start).
+enum class PlatformStart { Shows, PassesOn, TakenUnseen };
+
+// Whether windows appear: Qt takes the first platform of its list that starts.
+bool firstStartingPlatformShows(const std::vector<std::string>& platforms,
+                                const std::function<PlatformStart(const std::string& name)>& start);
+
 // The platforms QT_QPA_PLATFORM names, in its order of fallbacks ("a;b", each "name:option=value,..."),
 // by name in lower case, as Qt takes them in any letter case.
 std::vector<std::string> namedQtPlatforms(const EnvironmentLookup& environment);

@@ -77,23 +77,24 @@ bool displayAvailable() {
   if (QCoreApplication::instance())
     return !drawsNowhere(toLowerAscii(QGuiApplication::platformName().toStdString()));
   if (!screenAvailable(std::getenv)) return false;
-  // Qt starts the first platform of its list that can: X11 or Wayland without a display fails and
-  // passes on to the next, a missing plugin is passed over, and any other platform would start (or
-  // end the host) drawing nowhere or on a screen that cannot be checked.
-  for (const std::string& name : platformsQtTries()) {
-    if (name.empty()) continue;
-    if (name.starts_with("wayland")) {
-      if (platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv)) return true;
-    } else if (name == "xcb") {
-      if (!platformPluginInstalled("xcb")) continue;
-      const X11Display display = probeX11Display();
-      if (display == X11Display::Answers) return true;
-      if (display == X11Display::Silent) return false;  // Qt would wait on it for ever
-    } else if (platformPluginInstalled(QString::fromStdString(name))) {
-      return false;
+  // X11 or Wayland without a display fails and passes on, as does a platform whose plugin is
+  // missing; any other platform would start (or end the host) drawing nowhere or on a screen that
+  // cannot be checked.
+  return firstStartingPlatformShows(platformsQtTries(), [](const std::string& name) {
+    if (name.starts_with("wayland"))
+      return platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv) ? PlatformStart::Shows
+                                                                                      : PlatformStart::PassesOn;
+    if (name == "xcb") {
+      if (!platformPluginInstalled("xcb")) return PlatformStart::PassesOn;
+      switch (probeX11Display()) {
+        case X11Display::Answers: return PlatformStart::Shows;
+        case X11Display::Fails: return PlatformStart::PassesOn;
+        case X11Display::Silent: return PlatformStart::TakenUnseen;  // Qt would wait on it for ever
+      }
     }
-  }
-  return false;
+    return platformPluginInstalled(QString::fromStdString(name)) ? PlatformStart::TakenUnseen
+                                                                 : PlatformStart::PassesOn;
+  });
 }
 
 }  // namespace trv3::ui::qt
