@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -145,16 +144,13 @@ TEST_F(Dispatch, APutLeavesTheCallersResultVariableAlone) {
   inFreshApartment([] {
     Held<_CWaveForm> object = create();
     IDispatch* d = dispatchOf(object);
-    com::Variant code(int32_t{33});
+    com::Variant code(int32_t{33}), callersVariable("kept");
     DISPID putName = DISPID_PROPERTYPUT;
     DISPPARAMS params{&code.raw(), &putName, 1, 1};
-    for (const DISPID member : {DISPID_CWAVEFORM_COUNTRYCODE, DISPID_CWAVEFORM_MODULE}) {
-      com::Variant callersVariable("kept");
-      EXPECT_EQ(d->lpVtbl->Invoke(d, member, &GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
-                                  &callersVariable.raw(), nullptr, nullptr),
-                S_OK);
-      EXPECT_EQ(callersVariable.toText(), "kept");
-    }
+    EXPECT_EQ(d->lpVtbl->Invoke(d, DISPID_CWAVEFORM_COUNTRYCODE, &GUID_NULL, 0, DISPATCH_PROPERTYPUT, &params,
+                                &callersVariable.raw(), nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(callersVariable.toText(), "kept");
   });
 }
 
@@ -163,21 +159,16 @@ TEST_F(Dispatch, CallsFromAnotherThreadAreRefusedAndChangeNothing) {
   inFreshApartment([] {
     Held<_CWaveForm> object = create();
     _CWaveForm* o = object.get();
-    int32_t number = 0;
     VARIANT wform{};
     double wTime = -1.0;
-    const std::vector<std::pair<const char*, std::function<HRESULT()>>> calls{
-        {"countryCode let", [&] { return o->lpVtbl->let_countryCode(o, 49); }},
-        {"WaveFormResult", [&] { return o->lpVtbl->get_WaveFormResult(o, &number); }},
-        {"getWaveform", [&] { return o->lpVtbl->getWaveform(o, &wform, &wTime); }},
-        {"Invoke", [&] { return invoke(dispatchOf(object), DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYGET, {}).status; }},
-    };
-    for (const auto& [name, call] : calls) {
-      SCOPED_TRACE(name);
+    for (const bool throughInvoke : {false, true}) {
       HRESULT status = S_OK;
       com::ErrorRecord error;
+      EXCEPINFO exception{};  // refused before any member runs: no exception to describe
       std::thread([&] {
-        status = call();
+        status = throughInvoke ? invoke(dispatchOf(object), DISPID_CWAVEFORM_COUNTRYCODE, DISPATCH_PROPERTYGET, {},
+                                        false, &exception).status
+                               : o->lpVtbl->getWaveform(o, &wform, &wTime);
         error = com::errorInfoOf(reinterpret_cast<IUnknown*>(o), status);
       }).join();
       EXPECT_EQ(status, RPC_E_WRONG_THREAD);
@@ -185,8 +176,6 @@ TEST_F(Dispatch, CallsFromAnotherThreadAreRefusedAndChangeNothing) {
     }
     EXPECT_EQ(wform.vt, VT_EMPTY);
     EXPECT_EQ(wTime, -1.0);
-    EXPECT_EQ(o->lpVtbl->get_countryCode(o, &number), S_OK);
-    EXPECT_EQ(number, 1);
   });
 }
 

@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <string>
 
 #include "platform/com/automation.h"
 #include "platform/com/variant.h"
+#include "support/process_status.h"
 
 namespace trv3::com {
 namespace {
@@ -30,23 +29,16 @@ TEST(Int32SafeArray, ResizeKeepsLeadingElementsAndZeroesNewOnes) {
   EXPECT_EQ(array.size(), 0u);
 }
 
-int64_t residentKiB() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.starts_with("VmRSS:")) return std::stoll(line.substr(6));
-  return -1;
-}
-
 // The transfer sizes its array from the preamble before the data arrive; an instrument that then
 // sends a few bytes must not cost the whole record's memory.
 TEST(Int32SafeArray, ANewArrayHoldsMemoryOnlyAsItsElementsAreWritten) {
   constexpr size_t kRecord = 16000000;  // 64 MB of codes
-  const int64_t before = residentKiB();
+  const int64_t before = testing::statusKiB("VmRSS:");
   Int32SafeArray array(kRecord);
   EXPECT_EQ(array.data()[kRecord - 1], 0);
-  EXPECT_LT(residentKiB() - before, 24 * 1024);
+  EXPECT_LT(testing::statusKiB("VmRSS:") - before, 24 * 1024);
   std::fill_n(array.data(), kRecord / 2, 1);
-  EXPECT_GT(residentKiB() - before, 28 * 1024);  // half of it, now written
+  EXPECT_GT(testing::statusKiB("VmRSS:") - before, 28 * 1024);  // half of it, now written
 }
 
 TEST(Int32SafeArray, MovesIntoAVariantWithoutCopyingTheElements) {

@@ -325,9 +325,7 @@ TEST_F(HostEndToEnd, QtDialogWithoutAScreenEndsAtOnceWithoutTraffic) {
   registerAddin();
   trv3::test::SimulatorProcess simulator;
   for (const Environment& noScreen : {Environment{{"QT_QPA_PLATFORM", "offscreen"}},
-                                      Environment{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", std::nullopt}},
-                                      Environment{{"QT_QPA_PLATFORM", "linuxfb"}, {"DISPLAY", ":0"}},
-                                      Environment{{"QT_QPA_PLATFORM", "nosuchplatform"}}}) {
+                                      Environment{{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", std::nullopt}}}) {
     const ChildResult fetch = runChild({TRV3_HOST_PATH, "fetch", "--ui", "qt", "--address", simulator.socketResource()},
                                        [&] {
                                          Environment variables = environment();
@@ -349,10 +347,7 @@ struct SilentXServer {
   SilentXServer() {
     for (int number = 90; number < 100 && display.empty(); ++number) {
       fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_port = htons(static_cast<uint16_t>(6000 + number));
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(6000 + number)), {htonl(INADDR_LOOPBACK)}, {}};
       if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 8) == 0)
         display = "127.0.0.1:" + std::to_string(number);
       else

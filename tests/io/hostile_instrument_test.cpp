@@ -18,6 +18,7 @@
 #include "platform/io/message_session.h"
 #include "platform/io/vxi11/vxi11_transport.h"
 #include "platform/runtime/errors.h"
+#include "support/process_status.h"
 
 namespace trv3::io {
 namespace {
@@ -26,6 +27,7 @@ using testing::HostileFaults;
 using testing::HostileInstrument;
 using testing::HostileReply;
 using testing::VectorTarget;
+using trv3::testing::statusKiB;
 using Protocol = HostileInstrument::Protocol;
 using std::chrono::milliseconds;
 
@@ -44,13 +46,6 @@ struct Outcome {
   int64_t fdsLeft = 0;
   int64_t points = 0;
 };
-
-int64_t statusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(field, 0) == 0) return std::stoll(line.substr(std::strlen(field)));
-  return 0;
-}
 
 int64_t openFds() {
   return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
