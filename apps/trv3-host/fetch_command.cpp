@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 
 #include "addin_loader.h"
@@ -65,8 +66,12 @@ int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
     return ExitNoWaveform;
   }
   try {
-    if (request.csvFile) writeCsv(*request.csvFile, outcome);
-    if (request.plotFile) plotWaveform(outcome, *request.plotFile);
+    std::optional<OutputFile> csv, plot;
+    if (request.csvFile) writeCsv(csv.emplace(*request.csvFile), outcome);
+    if (request.plotFile) plotWaveform(outcome, plot.emplace(*request.plotFile));
+    // Each file takes its place only once both are written.
+    if (csv) csv->commit();
+    if (plot) plot->commit();
   } catch (const std::exception& error) {
     std::cerr << "trv3-host: " << error.what() << "; the waveform was fetched but not delivered\n";
     return ExitNotWritten;

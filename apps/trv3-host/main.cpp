@@ -22,7 +22,7 @@ const char* const FetchDescription =
     "Creates the add-in's class, sets its countryCode, calls getWaveform and reads WaveFormResult; "
     "exit status 0 when a waveform was delivered, 2 when none was (cancelled, refused or failed), "
     "3 when a waveform came but --csv or --plot could not be written (nothing is then printed on "
-    "stdout), 1 for a usage error (an output file that cannot be written among them, found before "
+    "stdout, and both files keep what they held), 1 for a usage error (an output file that cannot be written among them, found before "
     "any instrument is touched) or when the add-in cannot be loaded.\n"
     "With --ui script the dialog runs its real logic without a window and the options below become "
     "the user's actions, in this order: --connect (Connect, pick entry N once the search has "

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -21,13 +20,22 @@ void writeJson(std::ostream& out, const FetchOutcome& outcome) {
   out << object.dump() << '\n';
 }
 
-void writeCsv(const std::filesystem::path& file, const FetchOutcome& outcome) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("cannot write " + file.string());
-  out << "index,code\n";
-  for (size_t i = 0; i < outcome.codes.size(); ++i) out << i << ',' << outcome.codes[i] << '\n';
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + file.string());
+void writeCsv(OutputFile& file, const FetchOutcome& outcome) {
+  constexpr size_t kChunk = size_t{64} << 10;
+  std::string text = "index,code\n";
+  char line[48];  // an index, a comma, a code and a newline take at most 33
+  for (size_t i = 0; i < outcome.codes.size(); ++i) {
+    char* comma = std::to_chars(line, line + 24, i).ptr;
+    *comma = ',';
+    char* newline = std::to_chars(comma + 1, line + 47, outcome.codes[i]).ptr;
+    *newline = '\n';
+    text.append(line, newline + 1);
+    if (text.size() >= kChunk) {
+      file.write(text);
+      text.clear();
+    }
+  }
+  file.write(text);
 }
 
 void writeSummary(std::ostream& out, const FetchOutcome& outcome) {

@@ -1,10 +1,10 @@
 // The host's textual outputs of a fetch: the JSON object, the CSV file and the human summary.
 #pragma once
 
-#include <filesystem>
 #include <ostream>
 
 #include "fetch_outcome.h"
+#include "output_file.h"
 
 namespace trv3::host {
 
@@ -14,7 +14,7 @@ void writeJson(std::ostream& out, const FetchOutcome& outcome);
 
 // "index,code" lines under that header. Throws std::runtime_error naming the file when it cannot
 // be written completely.
-void writeCsv(const std::filesystem::path& file, const FetchOutcome& outcome);
+void writeCsv(OutputFile& file, const FetchOutcome& outcome);
 
 // A few lines for a person: the result, and for a delivered waveform the count, wTime and the
 // range of the codes.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -67,7 +67,7 @@ QString tickLabel(double value) { return QString::number(value, 'g', 6); }
 
 }  // namespace
 
-void plotWaveform(const FetchOutcome& outcome, const std::filesystem::path& file) {
+void plotWaveform(const FetchOutcome& outcome, OutputFile& file) {
   GuiApplicationScope application;
 
   const size_t count = outcome.codes.size();
@@ -163,10 +163,7 @@ void plotWaveform(const FetchOutcome& outcome, const std::filesystem::path& file
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the plot");
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(png.constData(), png.size());
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + file.string());
+  file.write(std::string_view(png.constData(), static_cast<size_t>(png.size())));
 }
 
 }  // namespace trv3::host

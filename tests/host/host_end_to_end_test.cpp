@@ -409,9 +409,17 @@ TEST_F(HostEndToEnd, OutputsThatCannotBeWrittenAreNeverReportedAsDelivered) {
   for (const char* output : {"--csv", "--plot"}) {
     const ChildResult full = host({"fetch", "--address", simulator.socketResource(), output, "/dev/full"});
     EXPECT_EQ(full.exitStatus, 3) << output;
-    EXPECT_THAT(full.err, HasSubstr("cannot write /dev/full; the waveform was fetched but not delivered"));
+    EXPECT_THAT(full.err, HasSubstr("cannot write /dev/full: No space left on device; the waveform was fetched but not delivered"));
     EXPECT_THAT(full.out, IsEmpty());
   }
+  // A waveform that cannot go into every file asked for goes into none: the samples the user had
+  // stay.
+  const auto kept = config_.folder() / "kept.csv";
+  std::ofstream(kept) << "earlier samples\n";
+  const ChildResult half =
+      host({"fetch", "--address", simulator.socketResource(), "--csv", kept.string(), "--plot", "/dev/full"});
+  EXPECT_EQ(half.exitStatus, 3);
+  EXPECT_EQ(fileText(kept), "earlier samples\n");
 }
 
 TEST_F(HostEndToEnd, DiscoverListsTheConfiguredInstrumentsAndConnectPicksOne) {

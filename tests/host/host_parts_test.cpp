@@ -1,4 +1,6 @@
 // The host's own logic that needs no add-in: the action script, the axes and the output formats.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -130,14 +132,69 @@ class TempFolder : public ::testing::Test {
 
 using WaveformFiles = TempFolder;
 
-TEST_F(WaveformFiles, CsvHasHeaderAndOneLinePerSample) {
-  const auto file = folder_ / "wave.csv";
-  writeCsv(file, deliveredWave());
+std::string fileText(const std::filesystem::path& file) {
   std::ifstream in(file);
   std::stringstream text;
   text << in.rdbuf();
-  EXPECT_EQ(text.str(), "index,code\n0,-32767\n1,0\n2,32768\n3,254\n");
-  EXPECT_THROW(writeCsv(folder_ / "missing" / "wave.csv", deliveredWave()), std::runtime_error);
+  return text.str();
+}
+
+TEST_F(WaveformFiles, CsvHasHeaderAndOneLinePerSample) {
+  const auto file = folder_ / "wave.csv";
+  OutputFile out(file);
+  writeCsv(out, deliveredWave());
+  out.commit();
+  EXPECT_EQ(fileText(file), "index,code\n0,-32767\n1,0\n2,32768\n3,254\n");
+  EXPECT_THROW(OutputFile(folder_ / "missing" / "wave.csv"), std::runtime_error);
+}
+
+// What the user had stays until the new file is complete; the file keeps its links and mode.
+TEST_F(WaveformFiles, AFileIsReplacedWholeOrNotAtAll) {
+  const auto kept = folder_ / "kept.csv";
+  const auto link = folder_ / "link.csv";
+  struct Case {
+    const char* name;
+    std::filesystem::path named, holder;
+    bool commit;
+    std::string expected;
+  } cases[] = {
+      {"abandoned", kept, kept, false, "old"},
+      {"committed", kept, kept, true, "new"},
+      {"through a link", link, kept, true, "new"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(kept) << "old";
+    std::filesystem::permissions(kept, std::filesystem::perms(0640));
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(kept, link);
+    {
+      OutputFile out(c.named);
+      out.write("new");
+      EXPECT_EQ(fileText(c.holder), "old") << c.name;
+      if (c.commit) out.commit();
+    }
+    EXPECT_EQ(fileText(c.holder), c.expected) << c.name;
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << c.name;
+    EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640)) << c.name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2) << c.name << ": a temporary file is left";
+  }
+}
+
+// A pipe is written in place, and one without a reader refuses at once rather than waiting for one.
+TEST_F(WaveformFiles, APipeIsWrittenInPlace) {
+  const auto pipe = folder_ / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_THROW(OutputFile{pipe}, std::runtime_error);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  OutputFile out(pipe);
+  out.write("through");
+  out.commit();
+  char text[16] = {};
+  EXPECT_EQ(::read(reader, text, sizeof text), 7);
+  ::close(reader);
+  EXPECT_STREQ(text, "through");
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST_F(WaveformFiles, PlotDrawsTheTraceInsideLabelledAxes) {
@@ -146,7 +203,9 @@ TEST_F(WaveformFiles, PlotDrawsTheTraceInsideLabelledAxes) {
   outcome.wTime = 0.0009990005;
   for (int i = 0; i < 1000; ++i) outcome.codes.push_back(i < 500 ? -20000 : 20000);
   const auto file = folder_ / "wave.png";
-  plotWaveform(outcome, file);
+  OutputFile out(file);
+  plotWaveform(outcome, out);
+  out.commit();
 
   QImage image(QString::fromStdString(file.string()));
   ASSERT_FALSE(image.isNull());
@@ -173,9 +232,6 @@ TEST_F(WaveformFiles, PlotDrawsTheTraceInsideLabelledAxes) {
   EXPECT_GT(darkLeft, 100);
 }
 
-TEST_F(WaveformFiles, PlotIntoAMissingFolderFails) {
-  EXPECT_THROW(plotWaveform(deliveredWave(), folder_ / "missing" / "wave.png"), std::runtime_error);
-}
 
 }  // namespace
 }  // namespace trv3::host
