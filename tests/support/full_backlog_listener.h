@@ -21,7 +21,7 @@ class FullBacklogListener {
  public:
   // On a free port, or on the one given (the portmapper's, in a private network namespace).
   explicit FullBacklogListener(uint16_t port = 0) {
-    const LoopbackListener listener = listenOnLoopback(port);
+    const LoopbackListener listener = listenOnLoopback(0, port);
     listener_ = listener.fd;
     port_ = listener.port;
     // One waiting connection fills a queue of length 0.

@@ -1,4 +1,5 @@
-// A TCP socket that listens on 127.0.0.1 at a port that the kernel picks, for the tests' servers.
+// A TCP socket that listens on 127.0.0.1, at a port that the kernel picks unless one is given, for
+// the tests' servers.
 #pragma once
 
 #include <arpa/inet.h>
@@ -17,12 +18,13 @@ struct LoopbackListener {
 };
 
 // Throws std::runtime_error when the socket cannot listen.
-inline LoopbackListener listenOnLoopback(int backlog) {
+inline LoopbackListener listenOnLoopback(int backlog, uint16_t port = 0) {
   LoopbackListener listener;
   listener.fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
   socklen_t length = sizeof address;
   if (::bind(listener.fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       ::listen(listener.fd, backlog) != 0 ||
