@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-pyvisa-py
-  iproute2 util-linux
+  iproute2 util-linux locales
   fonts-dejavu-core
   xvfb xauth
   clang llvm

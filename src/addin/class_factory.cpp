@@ -19,12 +19,12 @@ HRESULT factoryQuery(IClassFactory* self, const IID* iid, void** object) {
 
 // The factory is static; its references keep the module loaded.
 uint32_t factoryAddRef(IClassFactory*) {
-  com::lockModule();
+  com::lockServer();
   return 2;
 }
 
 uint32_t factoryRelease(IClassFactory*) {
-  com::unlockModule();
+  com::unlockServer();
   return 1;
 }
 
@@ -38,9 +38,9 @@ HRESULT factoryCreateInstance(IClassFactory*, IUnknown* outer, const IID* iid, v
 
 HRESULT factoryLockServer(IClassFactory*, int32_t lock) {
   if (lock)
-    com::lockModule();
+    com::lockServer();
   else
-    com::unlockModule();
+    com::unlockServer();
   return S_OK;
 }
 

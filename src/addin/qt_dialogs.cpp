@@ -2,7 +2,7 @@
 // the library loads, and the product chooses it when a display is there (user_interface.h). Qt
 // itself comes with the Qt module beside the add-in, loaded the first time "qt" is chosen, so
 // hosts and scripts that never show a Qt dialog never load Qt.
-#include <iostream>
+#include <stdexcept>
 
 #include "platform/runtime/loaded_library.h"
 #include "platform/runtime/module_path.h"
@@ -15,10 +15,7 @@ std::unique_ptr<trv3::ui::UserInterface> loadQtUserInterface() {
   trv3::LoadedLibrary module(
       trv3::fileBesideModuleOf(reinterpret_cast<const void*>(&loadQtUserInterface), trv3::ui::QtModuleFileName));
   const auto entry = module.function<trv3::ui::QtModuleEntry>(trv3::ui::QtModuleEntryName);
-  if (entry == nullptr) {
-    std::cerr << "trv3: cannot load the Qt dialogs: " << module.failure() << "\n";
-    return nullptr;
-  }
+  if (entry == nullptr) throw std::runtime_error("cannot load the Qt dialogs: " + module.failure());
   return std::unique_ptr<trv3::ui::UserInterface>(entry());
 }
 

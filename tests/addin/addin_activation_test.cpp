@@ -83,6 +83,14 @@ TEST_F(Activation, TheModuleStaysLoadedWhileObjectsOrLocksLive) {
     EXPECT_EQ(canUnload(), S_FALSE);
     EXPECT_EQ(factory->lpVtbl->LockServer(factory, 0), S_OK);
     EXPECT_EQ(canUnload(), S_OK);
+
+    // A host that releases and unlocks more often than it took them cannot free a live object.
+    object = create();
+    factory->lpVtbl->Release(factory);
+    EXPECT_EQ(factory->lpVtbl->LockServer(factory, 0), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    object.reset();
+    EXPECT_EQ(canUnload(), S_OK);
   });
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/com/automation.h"
 #include "platform/com/variant.h"
@@ -125,6 +126,26 @@ TEST(SafeArrayFunctions, VariantsCopyAndClearArraysOfAnyElementDeeply) {
   EXPECT_EQ(VariantClear(&held), S_OK);
   EXPECT_EQ(VariantClear(&copy), S_OK);
   EXPECT_EQ(copy.vt, VT_EMPTY);
+}
+
+// A descriptor that cannot be meant (elements without their block, an array that holds itself) is
+// refused, never read through.
+TEST(SafeArrayFunctions, ArraysThatCannotBeCopiedAreRefused) {
+  SAFEARRAY* withoutBlock = SafeArrayCreateVector(VT_I4, 0, 10);
+  void* block = std::exchange(withoutBlock->pvData, nullptr);
+  SAFEARRAY* holdingItself = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+  auto* element = static_cast<VARIANT*>(holdingItself->pvData);
+  element->vt = VT_ARRAY | VT_VARIANT;
+  element->parray = holdingItself;
+  for (SAFEARRAY* source : {withoutBlock, holdingItself}) {
+    SAFEARRAY* copy = withoutBlock;
+    EXPECT_EQ(SafeArrayCopy(source, &copy), E_INVALIDARG);
+    EXPECT_EQ(copy, nullptr);
+  }
+  withoutBlock->pvData = block;
+  EXPECT_EQ(SafeArrayDestroy(withoutBlock), S_OK);
+  element->vt = VT_EMPTY;
+  EXPECT_EQ(SafeArrayDestroy(holdingItself), S_OK);
 }
 
 // A Variant whose contents cannot be freed is refused and left as it was, never reset over a leak.

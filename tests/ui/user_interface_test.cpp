@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "platform/ui/form.h"
@@ -90,6 +91,16 @@ TEST(UserInterfaceSelection, RegisteredBackendIsCreatedAndAMissingOneFallsBackTo
   EXPECT_NE(dynamic_cast<ScriptUserInterface*>(fallback.get()), nullptr);
   EXPECT_EQ(notices.str(),
             "trv3: user interface \"no-display-for-test\" is not available; using the script backend\n");
+
+  // A toolkit that cannot be loaded says why in the same one line.
+  registerUserInterface("unloadable-for-test", []() -> std::unique_ptr<UserInterface> {
+    throw std::runtime_error("cannot load the test dialogs: no module");
+  });
+  notices.str("");
+  fallback = createUserInterface("unloadable-for-test", notices);
+  EXPECT_NE(dynamic_cast<ScriptUserInterface*>(fallback.get()), nullptr);
+  EXPECT_EQ(notices.str(), "trv3: user interface \"unloadable-for-test\" is not available (cannot load the test "
+                           "dialogs: no module); using the script backend\n");
 
   // Without a script the user is told why the dialog will end without a waveform.
   script.emplace("TRV3_UI_SCRIPT", nullptr);

@@ -90,7 +90,7 @@ DispatchArguments::DispatchArguments(const DISPPARAMS* params, uint32_t expected
 VARIANT& DispatchArguments::at(uint32_t position) const { return arguments_[indexOf(position)]; }
 
 Variant DispatchArguments::value(uint32_t position) const {
-  return converted(indexOf(position), [&] { return Variant::valueOf(at(position)); });
+  return converted(indexOf(position), [&] { return Variant::valueOf(referredVariable(at(position))); });
 }
 
 int32_t DispatchArguments::int32Value(uint32_t position) const {

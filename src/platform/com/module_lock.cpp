@@ -4,11 +4,20 @@
 
 namespace trv3::com {
 namespace {
-std::atomic<long> moduleLocks{0};
+std::atomic<long> liveObjects{0};
+std::atomic<long> serverLocks{0};
+}  // namespace
+
+void lockModule() { ++liveObjects; }
+void unlockModule() { --liveObjects; }
+
+void lockServer() { ++serverLocks; }
+void unlockServer() {
+  long locks = serverLocks.load();
+  while (locks > 0 && !serverLocks.compare_exchange_weak(locks, locks - 1)) {
+  }
 }
 
-void lockModule() { ++moduleLocks; }
-void unlockModule() { --moduleLocks; }
-bool moduleInUse() { return moduleLocks.load() != 0; }
+bool moduleInUse() { return liveObjects.load() != 0 || serverLocks.load() != 0; }
 
 }  // namespace trv3::com

@@ -163,8 +163,17 @@ HRESULT copyArray(const SAFEARRAY* source, VARTYPE elementType, SAFEARRAY** copy
   if (copy == nullptr) return E_POINTER;
   *copy = nullptr;
   if (source == nullptr) return S_OK;
+  // Arrays in Variants in arrays, deeper than any host means them: an array that holds itself
+  // would otherwise be copied until the stack ran out.
+  constexpr int kDeepestNesting = 64;
+  thread_local int depth = 0;
+  if (depth == kDeepestNesting) return E_INVALIDARG;
+  struct Nested {
+    Nested() { ++depth; }
+    ~Nested() { --depth; }
+  } nested;
   size_t count = 0;
-  if (source->cDims == 0 || !elementCount(source, count) ||
+  if (source->cDims == 0 || !elementCount(source, count) || (count > 0 && source->pvData == nullptr) ||
       (ownsResources(elementType) && source->cbElements != valueSize(elementType)))
     return E_INVALIDARG;
   SAFEARRAY* array = allocateDescriptor(elementType, source->cDims);

@@ -1,7 +1,6 @@
 #include "platform/com/variant.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -19,17 +18,13 @@ constexpr int32_t InvalidUseOfNull = 94;
 // The run-time's text of a double: up to 15 significant digits, exponent form outside that range.
 std::string doubleToText(double value) {
   if (value == 0.0) return "0";
-  char text[40];
-  std::snprintf(text, sizeof text, "%.15G", value);
-  return text;
+  return formatSignificant(value, 15);
 }
 
 // A single's text: up to 7 significant digits.
 std::string floatToText(float value) {
   if (value == 0.0f) return "0";
-  char text[24];
-  std::snprintf(text, sizeof text, "%.7G", static_cast<double>(value));
-  return text;
+  return formatSignificant(static_cast<double>(value), 7);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "platform/runtime/conversions.h"
 
+#include <locale.h>
+
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -34,16 +37,37 @@ size_t scanNumber(std::string_view text) {
   return i;
 }
 
+// Numbers from instruments and the run-time's texts of numbers use "." whatever locale the host
+// process set: a Qt application sets the user's, whose decimal separator may be ",".
+locale_t cNumbers() {
+  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", nullptr);
+  return c;
+}
+
 double convertScanned(std::string_view number) {
   std::string copy(number);
   for (char& c : copy)
     if (c == 'd' || c == 'D') c = 'E';
-  return std::strtod(copy.c_str(), nullptr);
+  return ::strtod_l(copy.c_str(), nullptr, cNumbers());
 }
 
 }  // namespace
 
-double roundHalfEven(double value) { return std::nearbyint(value); }  // default mode: to even
+// Whatever rounding mode the host set: floor and the halves are exact.
+double roundHalfEven(double value) {
+  const double below = std::floor(value);
+  const double rest = value - below;
+  if (rest != 0.5) return rest < 0.5 ? below : below + 1.0;
+  return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
+}
+
+std::string formatSignificant(double value, int digits) {
+  char text[48];
+  const locale_t previous = ::uselocale(cNumbers());
+  std::snprintf(text, sizeof text, "%.*G", digits, value);
+  ::uselocale(previous);
+  return text;
+}
 
 int32_t toInt32(double value) {
   if (std::isnan(value)) raise(rt::FloatingPoint);
@@ -99,15 +123,18 @@ std::string_view trimBlanks(std::string_view text, std::string_view blanks) {
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+// Only A to Z: the host's locale (a Turkish one maps "i" otherwise) has no say.
 std::string toLowerAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
 }
 
 std::string toUpperAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return out;
 }
 

@@ -13,13 +13,16 @@ namespace trv3 {
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);
 
+// printf's "%.<digits>G" of the value, with "." as the decimal point in any locale.
+std::string formatSignificant(double value, int digits);
+
 // Rounds half-to-even and narrows; out of range raises Overflow, not-a-number raises FloatingPoint.
 int32_t toInt32(double value);
 int16_t toInt16(double value);
 
 // The value of a text that is wholly a number: blanks around it, a sign, digits with an optional
-// decimal point and an optional exponent ("1.7E+01", " 3 "). Anything else, the empty text
-// included, is not numeric.
+// decimal point "." and an optional exponent ("1.7E+01", " 3 "), in any locale. Anything else, the
+// empty text included, is not numeric.
 std::optional<double> parseNumeric(std::string_view text);
 inline bool isNumeric(std::string_view text) { return parseNumeric(text).has_value(); }
 

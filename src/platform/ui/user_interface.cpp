@@ -6,6 +6,7 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <string_view>
 
 #include "platform/runtime/conversions.h"
@@ -111,10 +112,16 @@ std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std:
       std::lock_guard lock(registryMutex);
       if (auto found = registry().find(name); found != registry().end()) factory = found->second;
     }
-    // A factory gives nothing when its toolkit cannot work here (no reachable display).
-    if (factory)
-      if (auto userInterface = factory()) return userInterface;
-    notices << "trv3: user interface \"" << name << "\" is not available; using the script backend"
+    // A factory gives nothing when its toolkit cannot work here (no reachable display). Why it
+    // could not load its toolkit goes into the one notice.
+    std::string why;
+    try {
+      if (factory)
+        if (auto userInterface = factory()) return userInterface;
+    } catch (const std::runtime_error& failure) {
+      why = std::string(" (") + failure.what() + ")";
+    }
+    notices << "trv3: user interface \"" << name << "\" is not available" << why << "; using the script backend"
             << (isSet(std::getenv, "TRV3_UI_SCRIPT") ? "" : ", which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it")
             << "\n";
   }

@@ -58,7 +58,8 @@ class ScopedUserInterface {
 // A message box with an OK button only and the default title, on the current backend.
 void showMessage(const std::string& text);
 
-// Gives nullptr when its toolkit cannot work in this process (no reachable display).
+// Gives nullptr when its toolkit cannot work in this process (no reachable display), and throws
+// std::runtime_error saying why when the toolkit itself cannot be loaded.
 using UserInterfaceFactory = std::function<std::unique_ptr<UserInterface>()>;
 
 // Makes a backend available by name to every thread; a later registration under the same name
