@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cfenv>
 #include <clocale>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <string>
 
 #include "platform/runtime/errors.h"
+#include "support/comma_decimal_locale.h"
 #include "support/runtime_error_matchers.h"
 
 namespace trv3 {
@@ -45,23 +42,14 @@ TEST(Rounding, HalvesGoToTheEvenNeighbourInEveryRoundingMode) {
 // A Qt application sets the user's locale, whose decimal separator may be ",": numbers from
 // instruments and the texts of numbers must not follow it.
 TEST(Numeric, TheLocaleOfTheProcessHasNoSay) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("trv3-locale-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  ASSERT_EQ(std::system(("localedef -i de_DE -f UTF-8 " + (folder / "de_DE.UTF-8").string() +
-                         " >/dev/null 2>&1").c_str()),
-            0);
-  ::setenv("LOCPATH", folder.c_str(), 1);
-  ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
+  testing::CommaDecimalLocale comma;
+  ASSERT_NE(std::setlocale(LC_ALL, testing::CommaDecimalLocale::Name), nullptr);
   EXPECT_EQ(std::localeconv()->decimal_point, std::string(","));
   EXPECT_EQ(parseNumeric("1.0E-05"), 1e-5);
   EXPECT_EQ(parseNumeric("1,5"), std::nullopt);
   EXPECT_EQ(leadingNumber("2.5 V"), 2.5);
   EXPECT_EQ(formatSignificant(0.000990005, 15), "0.000990005");
   EXPECT_EQ(formatSignificant(-1.5e-20, 7), "-1.5E-20");
-  std::setlocale(LC_ALL, "C");
-  ::unsetenv("LOCPATH");
-  std::filesystem::remove_all(folder);
 }
 
 TEST(Rounding, OutOfRangeIsOverflowAndNaNIsFloatingPoint) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QThread>
+#include <clocale>
+#include <string>
 
 #include "platform/runtime/errors.h"
 
@@ -26,7 +28,12 @@ QApplication& widgetApplication() {
   static int argc = 1;
   static char programName[] = "vlmWFRM_TRV3";
   static char* argv[] = {programName, nullptr};
-  return *new QApplication(argc, argv);
+  // Qt sets the user's locale for the whole process as its application starts; the host keeps the
+  // one it chose for its own printf and strtod. Qt formats with its own locale data.
+  const std::string hostLocale = std::setlocale(LC_ALL, nullptr);
+  auto* application = new QApplication(argc, argv);
+  std::setlocale(LC_ALL, hostLocale.c_str());
+  return *application;
 }
 
 }  // namespace trv3::ui::qt
