@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
   if (FAILED(status)) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status));
-    return fail(std::string(entryName) + " in " + path.string() + " failed with " + code);
+    // The registry file is where a registration fails (unwritable, or a value where a key stands).
+    return fail(std::string(entryName) + " in " + path.string() + " failed with " + code +
+                " (per-user registry " + trv3::settings::storePath().string() + ")");
   }
   std::printf("%s in %s succeeded (per-user registry %s).\n", entryName, path.c_str(),
               trv3::settings::storePath().c_str());

@@ -66,6 +66,14 @@ TEST(Regsvr, RefusesWhatItCannotRegisterWithExitCodeOne) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.output.find("cannot load"), std::string::npos);
   EXPECT_EQ(registeredLibrary(), std::nullopt);
+
+  // A registry that cannot take the registration (a file where its folder should be) is named.
+  std::ofstream(home.folder() / "velmora") << "in the way";
+  run = runRegsvr(TRV3_ADDIN_MODULE);
+  EXPECT_EQ(run.exitCode, 1);
+  const std::string store = (home.folder() / "velmora" / "registry.json").string();
+  EXPECT_NE(run.output.find("failed with 0x80040201 (per-user registry " + store + ")"), std::string::npos)
+      << run.output;
 }
 
 }  // namespace

@@ -159,6 +159,12 @@ TEST(SettingsStore, AnUnwritableStoreRaisesPathFileAccessError) {
   std::ofstream(home.folder() / "velmora") << "in the way";
   EXPECT_EQ(errorNumberOf([] { SaveSetting(App, Section, "Chan", "1"); }), 75);
   EXPECT_EQ(GetSetting(App, Section, "Chan", "default"), "default");
+
+  // Nor is a store written that a reading would refuse for its size.
+  TempConfigHome fresh;
+  SaveSetting(App, Section, "Chan", "2");
+  EXPECT_EQ(errorNumberOf([] { SaveSetting(App, Section, "Addr", std::string(size_t{17} << 20, 'a')); }), 75);
+  EXPECT_EQ(GetSetting(App, Section, "Chan"), "2");
 }
 
 TEST(SettingsStore, AnUnparsableFileIsSetAsideTheUserToldOnceAndTreatedAsEmpty) {
@@ -252,6 +258,27 @@ TEST(SettingsStore, TheNextReadingSeesWhatOthersDidToTheFile) {
          std::filesystem::create_symlink(elsewhere / "registry.json", store);
        },
        "8", 0},
+      {"holding a NUL with more after it",
+       [](const Path& store, const std::string& chan8) {
+         std::ofstream(store, std::ios::binary) << chan8 << '\0' << "{\"Other\": 1}";
+       },
+       "1", 1},
+      {"holding more values than any store",
+       [](const Path& store, const std::string& chan8) {
+         std::string many;
+         for (int i = 0; i < 100000; ++i) many += "0,";
+         std::ofstream(store) << "{\"many\": [" << many << "0], " << chan8.substr(chan8.find('{') + 1);
+       },
+       "1", 1},
+      {"an unreadable store kept elsewhere under a name too long to take a suffix",
+       [](const Path& store, const std::string&) {
+         const Path elsewhere = store.parent_path().parent_path() / "dotfiles" / (std::string(240, 'c') + ".json");
+         std::filesystem::create_directories(elsewhere.parent_path());
+         std::ofstream(elsewhere) << "{ broken";
+         std::filesystem::remove(store);
+         std::filesystem::create_symlink(elsewhere, store);
+       },
+       "1", 1},
       {"a link to /dev/null",
        [](const Path& store, const std::string&) {
          std::filesystem::remove(store);

@@ -1,10 +1,12 @@
 #include "platform/settings/store_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -75,10 +77,17 @@ enum class FileState { Missing, Parsed, Unparsable };
 // Far above what the settings of every program of a user take.
 constexpr size_t kLargestStore = size_t{16} << 20;
 
-// Whether the brackets outside strings nest deeper than a store can (exact for valid JSON; the
-// parser refuses the rest).
-bool nestsTooDeep(std::string_view text) {
+// Values beyond what the settings of every program of a user hold: the parsed document takes
+// some hundred bytes for each, so a file within the size limit cannot take the host's memory.
+constexpr size_t kMostValues = 100000;
+
+// Whether the text is shaped as no store is: a NUL (the parser would stop there and a save drop
+// what follows), brackets outside strings nested deeper than a store can, or more values than it
+// holds. Exact for valid JSON; the parser refuses the rest.
+bool shapedAsNoStore(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return true;
   int depth = 0;
+  size_t values = 0;
   bool inString = false;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -88,7 +97,9 @@ bool nestsTooDeep(std::string_view text) {
     } else if (c == '"') {
       inString = true;
     } else if (c == '[' || c == '{') {
-      if (++depth > kDeepestNesting) return true;
+      if (++depth > kDeepestNesting || ++values > kMostValues) return true;
+    } else if (c == ',') {
+      if (++values > kMostValues) return true;
     } else if (c == ']' || c == '}') {
       --depth;
     }
@@ -104,7 +115,7 @@ FileState load(const std::filesystem::path& path, nlohmann::json& root,
   if (file.outcome == BoundedFile::Outcome::Missing) return FileState::Missing;
   // Not a file, too large or unreadable: set aside like a file that does not parse.
   if (file.outcome != BoundedFile::Outcome::Read) return FileState::Unparsable;
-  if (nestsTooDeep(file.text)) return FileState::Unparsable;
+  if (shapedAsNoStore(file.text)) return FileState::Unparsable;
   nlohmann::json parsed = nlohmann::json::parse(file.text, nullptr, false);
   if (parsed.is_discarded() || !parsed.is_object()) return FileState::Unparsable;
   root = std::move(parsed);
@@ -132,16 +143,21 @@ std::filesystem::path storeFileBehind(const std::filesystem::path& path) {
 
 // Keeps an unreadable store (the file behind its path) for the user to inspect instead of
 // overwriting it, under a name that says what is wrong with it, and tells the user once: the next
-// reader finds no file to complain of.
-void setAside(const std::filesystem::path& path, const std::filesystem::path& file) {
+// reader finds no file to complain of. False when it could not be kept.
+bool setAside(const std::filesystem::path& path, const std::filesystem::path& file) {
   const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-  const std::filesystem::path aside =
-      file.string() + ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
+  const std::string suffix = ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
+  // A name the folder cannot hold with the suffix is shortened, not left to be overwritten.
+  std::string name = file.filename().string();
+  name.resize(std::min(name.size(), size_t{NAME_MAX} - suffix.size()));
+  const std::filesystem::path aside = file.parent_path() / (name + suffix);
   std::error_code failed;
   std::filesystem::rename(file, aside, failed);
-  if (!failed) unreadableStoreNotice()(path, aside);
+  if (failed) return false;
+  unreadableStoreNotice()(path, aside);
+  return true;
 }
 
 // A program that writes the store in place (a shell's redirection, an editor) leaves it empty or
@@ -190,8 +206,20 @@ void syncFolder(const std::filesystem::path& folder) {
   ::close(fd);
 }
 
+// The document as the store holds it: indented for the user to read, or compact where indenting
+// would take it past what a reading accepts. Raises when even that is too long.
+std::string storeText(const std::filesystem::path& path, const nlohmann::json& root) {
+  using nlohmann::json;
+  std::string text = root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  if (text.size() > kLargestStore) text = root.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  if (text.size() > kLargestStore)
+    raise(PathFileAccessError, "Path/File access error: cannot write " + path.string() +
+                                   ": the settings would take more than 16 MiB");
+  return text;
+}
+
 void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& root) {
-  const std::string text = root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  const std::string text = storeText(path, root);
   const std::filesystem::path temporary = path.string() + ".tmp-" + std::to_string(getpid());
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) raiseAccess(temporary, "create");
@@ -281,7 +309,8 @@ void updateStore(const std::function<void(nlohmann::json& root)>& change) {
   removeRemnants(file);
   nlohmann::json root;
   const FileState state = loadOnceStill(file, root);
-  if (state == FileState::Unparsable) setAside(path, file);
+  // What cannot be kept is not overwritten either.
+  if (state == FileState::Unparsable && !setAside(path, file)) raiseAccess(file, "set aside the unreadable");
   const nlohmann::json before = root;
   change(root);
   // Each replacement waits for the disk twice; a host that releases the add-in saves the same
