@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/com/utf.h"
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/conversions.h"
 
@@ -34,23 +35,38 @@ std::optional<std::string_view> sectionName(std::string_view line) {
   return line.substr(1, close - 1);
 }
 
+// The file's text in UTF-8. A Windows editor's "Unicode" file is UTF-16 behind its byte order mark,
+// and the profile functions read it there as they read any other.
+std::string profileText(std::string bytes) {
+  const bool little = bytes.starts_with("\xFF\xFE"), big = bytes.starts_with("\xFE\xFF");
+  if (!little && !big) return bytes;
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const unsigned first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+    units.push_back(static_cast<char16_t>(little ? first | second << 8 : first << 8 | second));
+  }
+  return com::utf16ToUtf8(units);
+}
+
 }  // namespace
 
 std::string readProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, size_t bufferSize) {
   const BoundedFile read = readBoundedFile(file, kLargestProfile);
   if (read.outcome != BoundedFile::Outcome::Read) return {};
+  const std::string text = profileText(read.text);
   bool inSection = false;
   bool sectionSeen = false;
   bool firstLine = true;
-  for (size_t start = 0; start < read.text.size();) {
-    const size_t end = std::min(read.text.find('\n', start), read.text.size());
-    std::string_view text = std::string_view(read.text).substr(start, end - start);
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    std::string_view line = std::string_view(text).substr(start, end - start);
     start = end + 1;
-    if (firstLine && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 mark
+    if (firstLine && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);  // UTF-8 mark
     firstLine = false;
-    text = trimProfileBlanks(text);
-    if (const auto name = sectionName(text)) {
+    line = trimProfileBlanks(line);
+    if (const auto name = sectionName(line)) {
       // Only the first section of the name counts; a later one of the same name is ignored.
       if (inSection) break;
       inSection = !sectionSeen && sameNoCase(*name, section);
@@ -58,10 +74,10 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
       continue;
     }
     if (!inSection) continue;
-    const size_t equals = text.find('=');
-    if (equals == std::string_view::npos || !sameNoCase(trimProfileBlanks(text.substr(0, equals)), key))
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos || !sameNoCase(trimProfileBlanks(line.substr(0, equals)), key))
       continue;
-    const std::string_view value = withoutQuotes(trimProfileBlanks(text.substr(equals + 1)));
+    const std::string_view value = withoutQuotes(trimProfileBlanks(line.substr(equals + 1)));
     return std::string(value.substr(0, bufferSize == 0 ? 0 : bufferSize - 1));
   }
   return {};

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace trv3 {
 namespace {
@@ -69,6 +70,19 @@ TEST(ProfileString, ValueIsCutToTheBufferLessItsTerminator) {
 
 TEST(ProfileString, ByteOrderMarkBeforeTheFirstSectionIsSkipped) {
   EXPECT_EQ(valueIn("\xEF\xBB\xBF[TRV3 series]\nModel=A\n"), "A");
+}
+
+// As a Windows editor saves a "Unicode" file: UTF-16 behind its byte order mark, either order.
+TEST(ProfileString, Utf16FilesAreReadAsText) {
+  const std::u16string text = u"[TRV3 series]\r\nModel=TRV30K2A,M\u00F6del\r\n";
+  for (const bool little : {true, false}) {
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : text) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += little ? std::string{low, high} : std::string{high, low};
+    }
+    EXPECT_EQ(valueIn(bytes), "TRV30K2A,M\xC3\xB6" "del") << (little ? "little-endian" : "big-endian");
+  }
 }
 
 }  // namespace
