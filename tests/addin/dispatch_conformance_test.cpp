@@ -47,11 +47,12 @@ VARIANT scalar(VARTYPE type, T value) {
   return v;
 }
 
-VARIANT decimal(uint64_t digits, uint8_t scale, bool negative) {
+VARIANT decimal(unsigned __int128 digits, uint8_t scale, bool negative) {
   DECIMAL d{};
   d.scale = scale;
   d.sign = negative ? DECIMAL_NEG : 0;
-  d.Lo64 = digits;
+  d.Hi32 = static_cast<uint32_t>(digits >> 64);
+  d.Lo64 = static_cast<uint64_t>(digits);
   VARIANT v{};
   std::memcpy(&v, &d, sizeof d);
   v.vt = VT_DECIMAL;
@@ -107,6 +108,12 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
         {"DATE as its day count", scalar(VT_DATE, 44.5), S_OK, 44},
         {"DECIMAL", decimal(495, 1, false), S_OK, 50},
         {"DECIMAL negative", decimal(125, 1, true), S_OK, -12},
+        // More digits than a double holds: 48.5000000000000000001 and 33.49999999999999999999.
+        {"DECIMAL just above a half",
+         decimal(static_cast<unsigned __int128>(4850000000000000000) * 100 + 1, 19, false), S_OK, 49},
+        {"DECIMAL just below a half",
+         decimal(static_cast<unsigned __int128>(334999999999999999) * 10000 + 9999, 20, false), S_OK, 33},
+        {"DECIMAL of no valid scale", decimal(5, 29, false), DISP_E_TYPEMISMATCH, 0},
         {"BOOL True", scalar(VT_BOOL, VARIANT_TRUE), S_OK, -1},
         {"BSTR number", number.raw(), S_OK, 49},
         {"BSTR number with blanks and exponent", spacedNumber.raw(), S_OK, 45},

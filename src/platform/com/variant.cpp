@@ -143,15 +143,34 @@ std::string parsedText(BSTR text) {
   return utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
 }
 
-// A DECIMAL's value: its 96-bit integer scaled down by its power of ten.
-double decimalValue(const VARIANT& v) {
+// A DECIMAL: its 96-bit integer scaled down by its power of ten. A scale beyond 28 makes no number.
+DECIMAL decimalOf(const VARIANT& v) {
   DECIMAL d;
   std::memcpy(&d, &v, sizeof d);
-  if (d.scale > 28) raise(rt::Overflow);
+  if (d.scale > 28) raise(rt::TypeMismatch);
+  return d;
+}
+
+double decimalValue(const VARIANT& v) {
+  const DECIMAL d = decimalOf(v);
   const long double magnitude =
       (static_cast<long double>(d.Hi32) * 18446744073709551616.0L + d.Lo64) /
       std::pow(10.0L, d.scale);
   return static_cast<double>((d.sign & DECIMAL_NEG) ? -magnitude : magnitude);
+}
+
+// Rounded exactly, halves to even: the 96 bits hold more digits than a double.
+int32_t decimalToInt32(const VARIANT& v) {
+  const DECIMAL d = decimalOf(v);
+  unsigned __int128 power = 1;
+  for (int i = 0; i < d.scale; ++i) power *= 10;
+  const unsigned __int128 digits = static_cast<unsigned __int128>(d.Hi32) << 64 | d.Lo64;
+  unsigned __int128 whole = digits / power;
+  const unsigned __int128 rest = digits % power;
+  if (rest * 2 > power || (rest * 2 == power && (whole & 1) != 0)) ++whole;
+  const bool negative = (d.sign & DECIMAL_NEG) != 0;
+  if (whole > (negative ? 2147483648u : 2147483647u)) raise(rt::Overflow);
+  return static_cast<int32_t>(negative ? -static_cast<int64_t>(whole) : static_cast<int64_t>(whole));
 }
 
 // The one table of how each scalar type reads as a number, as the run-time converts it: Booleans
@@ -205,7 +224,11 @@ double Variant::toDouble() const { return numberOf(valueOf(raw_).raw()); }
 // run-time's half-to-even rounding.
 int16_t Variant::toInt16() const { return trv3::toInt16(toDouble()); }
 
-int32_t Variant::toInt32() const { return trv3::toInt32(toDouble()); }
+int32_t Variant::toInt32() const {
+  const Variant held = valueOf(raw_);
+  if (held.raw().vt == VT_DECIMAL) return decimalToInt32(held.raw());
+  return trv3::toInt32(toDouble());
+}
 
 bool Variant::toBool() const {
   const Variant held = valueOf(raw_);
