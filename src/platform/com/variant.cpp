@@ -222,7 +222,11 @@ double Variant::toDouble() const { return numberOf(valueOf(raw_).raw()); }
 
 // Integers go through the double value: every 32-bit integer is exact there, and fractions take the
 // run-time's half-to-even rounding.
-int16_t Variant::toInt16() const { return trv3::toInt16(toDouble()); }
+int16_t Variant::toInt16() const {
+  const Variant held = valueOf(raw_);
+  if (held.raw().vt == VT_DECIMAL) return trv3::toInt16(decimalToInt32(held.raw()));
+  return trv3::toInt16(toDouble());
+}
 
 int32_t Variant::toInt32() const {
   const Variant held = valueOf(raw_);
