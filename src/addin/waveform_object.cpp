@@ -2,7 +2,8 @@
 
 #include <atomic>
 #include <cstddef>
-#include <thread>
+#include <cstdint>
+#include <cstdlib>
 
 #include "addin/CWaveForm.h"
 #include "addin/waveform_dispatch.h"
@@ -11,9 +12,31 @@
 #include "platform/com/error_info.h"
 #include "platform/com/guid.h"
 #include "platform/com/module_lock.h"
+#include "shared/MGlobal.h"
 
 namespace trv3::addin {
 namespace {
+
+// A number of the calling thread that no later thread gets: a thread's id passes on once the
+// thread has ended, and an instance it left behind must not pass for its successor's.
+uint64_t threadToken() {
+  static std::atomic<uint64_t> issued{0};
+  thread_local const uint64_t token = ++issued;
+  return token;
+}
+
+// Set as the process ends, before this library's statics go: a host's exit handler that runs
+// later finds the class closed rather than its statics destroyed.
+std::atomic<bool> processEnding{false};
+
+// Registered after the library's statics were made, so it runs before they are destroyed.
+void watchForProcessEnd() {
+  [[maybe_unused]] static const bool watching = std::atexit([] { processEnding = true; }) == 0;
+}
+
+// After its thread's apartment or the process has begun to end, the state a member works on
+// (the thread's language, model table and error info, the library's statics) is gone.
+bool servingEnded() { return processEnding || MGlobal::apartmentEnded(); }
 
 struct WaveFormObject {
   WaveFormObject();
@@ -22,7 +45,7 @@ struct WaveFormObject {
   IThreadErrorInfo errorFace;
   ISupportErrorInfo supportFace;
   std::atomic<uint32_t> references{1};
-  const std::thread::id creator = std::this_thread::get_id();
+  const uint64_t creator = threadToken();
   CWaveForm instance;  // constructed last, so its initialisation sees a complete object
 };
 
@@ -46,11 +69,19 @@ WaveFormObject* objectOf(ISupportErrorInfo* face) {
         CWAVEFORM_PROGID);
 }
 
-bool onCreatorThread(_CWaveForm* face) { return std::this_thread::get_id() == objectOf(face)->creator; }
+bool onCreatorThread(_CWaveForm* face) { return threadToken() == objectOf(face)->creator; }
 
 CWaveForm& instanceOf(_CWaveForm* face) {
   if (!onCreatorThread(face)) raiseWrongThread();
   return objectOf(face)->instance;
+}
+
+// A member's way in. Once serving has ended it is refused with no error info, which would need
+// the thread's state too.
+template <class Body>
+HRESULT memberCall(_CWaveForm* self, Body&& body) {
+  if (servingEnded()) return CO_E_NOTINITIALIZED;
+  return com::callBoundary([&] { body(instanceOf(self)); });
 }
 
 HRESULT queryInterface(_CWaveForm* self, const IID* iid, void** object) {
@@ -94,11 +125,11 @@ HRESULT getTypeInfo(_CWaveForm*, uint32_t, LCID, void** typeInfo) {
 
 HRESULT getModule(_CWaveForm* self, VARIANT* value) {
   if (value == nullptr) return E_POINTER;
-  return com::callBoundary([&] { *value = com::Variant(instanceOf(self).module()).detach(); });
+  return memberCall(self, [&](CWaveForm& waveform) { *value = com::Variant(waveform.module()).detach(); });
 }
 
 HRESULT assignModule(_CWaveForm* self, VARIANT value) {
-  return com::callBoundary([&] { instanceOf(self).setModule(com::Variant::valueOf(value)); });
+  return memberCall(self, [&](CWaveForm& waveform) { waveform.setModule(com::Variant::valueOf(value)); });
 }
 
 // The host's values are handed back on every way out, so that even an unexpected failure never
@@ -107,8 +138,7 @@ HRESULT getWaveform(_CWaveForm* self, VARIANT* wform, double* wTime) {
   if (wform == nullptr || wTime == nullptr) return E_POINTER;
   com::Variant waveform = com::Variant::adopt(*wform);
   double time = *wTime;
-  const HRESULT status =
-      com::callBoundary([&] { instanceOf(self).getWaveform(waveform, time); });
+  const HRESULT status = memberCall(self, [&](CWaveForm& instance) { instance.getWaveform(waveform, time); });
   *wform = waveform.detach();
   *wTime = time;
   return status;
@@ -116,37 +146,38 @@ HRESULT getWaveform(_CWaveForm* self, VARIANT* wform, double* wTime) {
 
 HRESULT getComponentId(_CWaveForm* self, BSTR* value) {
   if (value == nullptr) return E_POINTER;
-  return com::callBoundary([&] { *value = com::allocBstr(instanceOf(self).ComponentID()); });
+  return memberCall(self, [&](CWaveForm& waveform) { *value = com::allocBstr(waveform.ComponentID()); });
 }
 
 HRESULT getCountryCode(_CWaveForm* self, int32_t* value) {
   if (value == nullptr) return E_POINTER;
-  return com::callBoundary([&] { *value = instanceOf(self).countryCode(); });
+  return memberCall(self, [&](CWaveForm& waveform) { *value = waveform.countryCode(); });
 }
 
 HRESULT letCountryCode(_CWaveForm* self, int32_t value) {
-  return com::callBoundary([&] { instanceOf(self).setCountryCode(value); });
+  return memberCall(self, [&](CWaveForm& waveform) { waveform.setCountryCode(value); });
 }
 
 HRESULT getWaveFormResult(_CWaveForm* self, int32_t* value) {
   if (value == nullptr) return E_POINTER;
-  return com::callBoundary([&] { *value = instanceOf(self).WaveFormResult(); });
+  return memberCall(self, [&](CWaveForm& waveform) { *value = waveform.WaveFormResult(); });
 }
 
 HRESULT getCType(_CWaveForm* self, VARIANT* value) {
   if (value == nullptr) return E_POINTER;
-  return com::callBoundary([&] { *value = instanceOf(self).CType().detach(); });
+  return memberCall(self, [&](CWaveForm& waveform) { *value = waveform.CType().detach(); });
 }
 
 HRESULT execute(_CWaveForm* self, int32_t* action, VARIANT* data, VARIANT_BOOL* result) {
   if (action == nullptr || data == nullptr || result == nullptr) return E_POINTER;
-  return com::callBoundary([&] {
-    *result = instanceOf(self).Execute(*action, *data) ? VARIANT_TRUE : VARIANT_FALSE;
+  return memberCall(self, [&](CWaveForm& waveform) {
+    *result = waveform.Execute(*action, *data) ? VARIANT_TRUE : VARIANT_FALSE;
   });
 }
 
 HRESULT invoke(_CWaveForm* self, DISPID member, const IID* iid, LCID locale, uint16_t flags,
                DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) {
+  if (servingEnded()) return CO_E_NOTINITIALIZED;
   if (!onCreatorThread(self)) return com::callBoundary([] { raiseWrongThread(); });
   return waveFormInvoke(self, member, iid, locale, flags, params, result, exception, argumentError);
 }
@@ -214,6 +245,8 @@ HRESULT createWaveFormObject(const IID& iid, void** object) {
   *object = nullptr;
   if (!isWaveFormInterface(iid) && !(iid == IID_IThreadErrorInfo) && !(iid == IID_ISupportErrorInfo))
     return E_NOINTERFACE;
+  if (servingEnded()) return CO_E_NOTINITIALIZED;
+  watchForProcessEnd();
   WaveFormObject* created = nullptr;
   const HRESULT hr = com::callBoundary([&] { created = new WaveFormObject; });
   if (FAILED(hr)) return hr;

@@ -1,6 +1,7 @@
 #include "shared/MGlobal.h"
 
 #include <memory>
+#include <utility>
 
 #include "shared/MLocaleGen.h"
 
@@ -8,16 +9,27 @@ namespace trv3 {
 
 // Each setter converts first, so a failed conversion raises before anything is stored.
 
-std::string SessionState::InstrumentAddress() const { return instrumentAddress_; }
+std::string SessionState::InstrumentAddress() const {
+  std::lock_guard lock(remembered_);
+  return instrumentAddress_;
+}
 void SessionState::setInstrumentAddress(const com::Variant& value) {
-  instrumentAddress_ = value.toText();
+  std::string text = value.toText();
+  std::lock_guard lock(remembered_);
+  instrumentAddress_ = std::move(text);
 }
 
 std::string SessionState::SourceLabel() const { return sourceLabel_; }
 void SessionState::setSourceLabel(const std::string& value) { sourceLabel_ = value; }
 
-int32_t SessionState::ChannelNumber() const { return channelNumber_; }
-void SessionState::setChannelNumber(int32_t value) { channelNumber_ = value; }
+int32_t SessionState::ChannelNumber() const {
+  std::lock_guard lock(remembered_);
+  return channelNumber_;
+}
+void SessionState::setChannelNumber(int32_t value) {
+  std::lock_guard lock(remembered_);
+  channelNumber_ = value;
+}
 
 int32_t SessionState::PointCount() {
   if (pointCount_ < 100) pointCount_ = 100;
@@ -25,8 +37,15 @@ int32_t SessionState::PointCount() {
 }
 void SessionState::setPointCount(const com::Variant& value) { pointCount_ = value.toInt32(); }
 
-int32_t SessionState::PointsIndex() const { return pointsIndex_; }
-void SessionState::setPointsIndex(const com::Variant& value) { pointsIndex_ = value.toInt32(); }
+int32_t SessionState::PointsIndex() const {
+  std::lock_guard lock(remembered_);
+  return pointsIndex_;
+}
+void SessionState::setPointsIndex(const com::Variant& value) {
+  const int32_t index = value.toInt32();
+  std::lock_guard lock(remembered_);
+  pointsIndex_ = index;
+}
 
 int16_t SessionState::AcquireNew() const { return acquireNew_; }
 void SessionState::setAcquireNew(int16_t value) { acquireNew_ = value; }
@@ -48,11 +67,11 @@ void SessionState::setCountryCode(const com::Variant& value) {
 namespace {
 
 // Trivially destructible, so it can still be read while the thread's other thread_locals go.
-thread_local bool apartmentEnded = false;
+thread_local bool endedApartment = false;
 
 struct Apartment {
   std::shared_ptr<SessionState> state = std::make_shared<SessionState>();
-  ~Apartment() { apartmentEnded = true; }
+  ~Apartment() { endedApartment = true; }
 };
 
 // Code that runs after the apartment ended (a host's static or thread_local destructors) shares
@@ -67,12 +86,14 @@ std::shared_ptr<SessionState> lateState() {
 
 namespace MGlobal {
 std::shared_ptr<SessionState> apartmentState() {
-  if (apartmentEnded) return lateState();
+  if (endedApartment) return lateState();
   thread_local Apartment apartment;
   return apartment.state;
 }
 
 SessionState& state() { return *apartmentState(); }
+
+bool apartmentEnded() { return endedApartment; }
 }  // namespace MGlobal
 
 }  // namespace trv3

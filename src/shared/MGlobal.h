@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/com/variant.h"
@@ -48,6 +49,9 @@ class SessionState {
   int16_t acquireNew_ = 0;
   int16_t waveFormResult_ = 0;
   int32_t countryCode_ = 0;
+  // Guards the three values a release saves: a host may release an instance on any thread while
+  // the creator's thread goes on changing them.
+  mutable std::mutex remembered_;
 };
 
 namespace MGlobal {
@@ -56,6 +60,9 @@ SessionState& state();
 // This thread's copy, shared: whoever holds it can still use it after the thread has let its own
 // reference go (objects released while the thread or the process ends).
 std::shared_ptr<SessionState> apartmentState();
+// Whether this thread's apartment has ended: the thread's other state (its language, its model
+// table, its error info) has gone with its thread_locals.
+bool apartmentEnded();
 }  // namespace MGlobal
 
 }  // namespace trv3

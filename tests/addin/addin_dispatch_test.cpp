@@ -179,6 +179,19 @@ TEST_F(Dispatch, CallsFromAnotherThreadAreRefusedAndChangeNothing) {
   });
 }
 
+// A thread that has ended passes its id on to the next thread; what it left behind stays its own.
+TEST_F(Dispatch, AnEndedCreatorsInstanceIsNoLaterThreadsToUse) {
+  _CWaveForm* left = nullptr;
+  inFreshApartment([&] { left = create().release(); });
+  HRESULT status = S_OK;
+  int32_t code = 0;
+  inFreshApartment([&] {
+    status = left->lpVtbl->get_countryCode(left, &code);
+    left->lpVtbl->Release(left);
+  });
+  EXPECT_EQ(status, RPC_E_WRONG_THREAD);
+}
+
 using DispatchWithoutLanguages = RegisteredAddinWithoutLanguages;
 
 TEST_F(DispatchWithoutLanguages, ALoaderErrorTravelsInExcepInfo) {

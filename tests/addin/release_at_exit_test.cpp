@@ -1,11 +1,13 @@
 // A host that keeps the object in a static, or releases it from an atexit handler, releases it
 // while the process ends, after the thread's own state is gone. Termination must still save the
 // remembered settings intact.
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "addin/addin_fixture.h"
 #include "platform/settings/settings_store.h"
@@ -54,6 +56,55 @@ TEST_P(ReleaseAtExit, SavesTheRememberedSettingsIntact) {
 
 INSTANTIATE_TEST_SUITE_P(Host, ReleaseAtExit,
                          ::testing::Values(Release::FromStaticDestructor, Release::FromAtExitHandler));
+
+DllGetClassObjectFn getClassObject = nullptr;
+
+// What a host gets when it asks for an object too late; the child exits with 0 when refused.
+void exitWithLateCreation() {
+  IClassFactory* factory = nullptr;
+  getClassObject(&CLSID_CWaveForm, &IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  void* object = nullptr;
+  const HRESULT status = factory->lpVtbl->CreateInstance(factory, nullptr, &IID__CWaveForm, &object);
+  _exit(status == CO_E_NOTINITIALIZED && object == nullptr ? 0 : 4);
+}
+
+using LateCreation = RegisteredAddin;
+
+// As the process ends (after the library's statics are gone), or on a thread whose own state has
+// gone with its thread_locals, an object is refused rather than built on what was destroyed.
+TEST_F(LateCreation, IsRefusedWhenTheProcessOrTheThreadEnds) {
+  getClassObject = entryOf<DllGetClassObjectFn>(module_, "DllGetClassObject");
+  const struct {
+    const char* when;
+    void (*child)();
+  } cases[] = {
+      {"in an exit handler",
+       [] {
+         std::atexit(exitWithLateCreation);  // runs after the library's statics are destroyed
+         create().reset();
+         std::exit(5);
+       }},
+      {"in a thread's key destructor",
+       [] {
+         pthread_key_t key;
+         pthread_key_create(&key, [](void*) { exitWithLateCreation(); });
+         std::thread([key] {
+           create().reset();
+           pthread_setspecific(key, &key);
+         }).join();
+         std::exit(5);
+       }},
+  };
+  for (const auto& c : cases) {
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) c.child();
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << c.when << ": the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << c.when;
+  }
+}
 
 }  // namespace
 }  // namespace trv3::testing

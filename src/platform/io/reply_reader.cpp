@@ -98,8 +98,10 @@ class ReplyReader::BlockStorage {
     return true;
   }
 
-  // Drops the last element.
-  void dropLast() { --filled_; }
+  // Drops the last element when it holds the code.
+  void dropLastIf(char code) {
+    if (filled_ > 0 && data_[filled_ - 1] == static_cast<unsigned char>(code)) --filled_;
+  }
 
   // Leaves the target holding exactly the elements filled.
   size_t finish() {
@@ -280,11 +282,14 @@ size_t ReplyReader::readIndefiniteBlock(Int32ArrayTarget& target, const Deadline
     }
     begin_ = end_;
     if (messageEnded_) {
-      if (take > 0 && unread()[-1] == '\n') storage.dropLast();
+      if (take == 0 || unread()[-1] != '\n') return storage.finish();
+      storage.dropLastIf('\n');
       break;
     }
     receiveMore(deadline);
   }
+  // The newline that ends the reply may come as "\r\n", as after a text reply.
+  storage.dropLastIf('\r');
   return storage.finish();
 }
 

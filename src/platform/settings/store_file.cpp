@@ -247,7 +247,12 @@ struct KeptStore {
   std::shared_ptr<const nlohmann::json> root;
 };
 std::mutex lastReadMutex;
-KeptStore lastRead;
+// Never destroyed: a host may release the add-in in its own exit handlers, after this library's
+// statics are gone, and the release saves.
+KeptStore& lastRead() {
+  static auto* kept = new KeptStore;
+  return *kept;
+}
 
 // A file changed in place within the tick of the file system's clock in which it was read keeps
 // its modification time; only a version modified before any such tick (two seconds covers the
@@ -261,12 +266,12 @@ bool settled(const FileVersion& version) {
 }  // namespace
 
 UnreadableStoreNotice& unreadableStoreNotice() {
-  static UnreadableStoreNotice notice = [](const std::filesystem::path& store,
-                                           const std::filesystem::path& aside) {
+  static auto* notice = new UnreadableStoreNotice([](const std::filesystem::path& store,
+                                                     const std::filesystem::path& aside) {
     std::fprintf(stderr, "trv3: the settings file %s could not be read; it was kept as %s and the "
                          "settings start afresh.\n", store.c_str(), aside.c_str());
-  };
-  return notice;
+  });
+  return *notice;  // never destroyed, as lastRead()
 }
 
 std::filesystem::path storePath() {
@@ -283,15 +288,15 @@ std::shared_ptr<const nlohmann::json> readStore() {
   const std::filesystem::path path = storePath();
   {
     std::lock_guard lock(lastReadMutex);
-    if (lastRead.root && lastRead.path == path && currentVersion(path) == lastRead.version)
-      return lastRead.root;
+    const KeptStore& kept = lastRead();
+    if (kept.root && kept.path == path && currentVersion(path) == kept.version) return kept.root;
   }
   auto root = std::make_shared<nlohmann::json>();
   FileVersion version;
   const FileState state = load(path, *root, &version);
   if (state == FileState::Parsed && settled(version)) {
     std::lock_guard lock(lastReadMutex);
-    lastRead = {path, version, root};
+    lastRead() = {path, version, root};
   }
   if (state != FileState::Unparsable) return root;
   resumeNext([&] {
