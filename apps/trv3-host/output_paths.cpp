@@ -17,6 +17,7 @@ std::optional<std::string> accessProblem(const std::filesystem::path& path, int 
 }  // namespace
 
 std::optional<std::string> outputProblem(const std::filesystem::path& file) {
+  if (file.empty()) return "cannot write an output file without a name";
   const std::string name = file.string();
   std::error_code error;
   const auto status = std::filesystem::status(file, error);

@@ -394,7 +394,8 @@ TEST_F(HostEndToEnd, OutputsThatCannotBeWrittenAreNeverReportedAsDelivered) {
   const auto missingFolder = (config_.folder() / "missing" / "wave.csv").string();
   // Found before the fetch: a usage error, and the instrument is never touched.
   for (const std::vector<std::string>& output : {std::vector<std::string>{"--csv", missingFolder},
-                                                 std::vector<std::string>{"--plot", config_.folder().string()}}) {
+                                                 std::vector<std::string>{"--plot", config_.folder().string()},
+                                                 std::vector<std::string>{"--csv", ""}}) {
     std::vector<std::string> arguments{"fetch", "--address", simulator.socketResource(), "--json"};
     arguments.insert(arguments.end(), output.begin(), output.end());
     const ChildResult fetch = host(arguments);
