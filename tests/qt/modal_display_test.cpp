@@ -85,6 +85,40 @@ TEST_F(ModalDisplayTest, EscapePressesTheCancelButton) {
   EXPECT_TRUE(setup.form.isLoaded());
 }
 
+// A user who clicks on while a handler holds the thread: Qt then hands over the queued actions one
+// after the other, and the one that ends the display is the last the form hears of.
+TEST_F(ModalDisplayTest, ActionsBehindTheOneThatEndsTheDisplayAreDropped) {
+  using Action = void (*)(QWidget& window, QPushButton& ok, QPushButton& cancel);
+  const Action clickOk = [](QWidget&, QPushButton& ok, QPushButton&) { QTest::mouseClick(&ok, Qt::LeftButton); };
+  const struct {
+    const char* queued;
+    Action first, second;
+    const char* heard;
+  } cases[] = {
+      {"Cancel, OK", [](QWidget&, QPushButton&, QPushButton& cancel) { QTest::mouseClick(&cancel, Qt::LeftButton); },
+       clickOk, "cancel"},
+      {"OK, window close", clickOk, [](QWidget& window, QPushButton&, QPushButton&) { window.close(); }, "ok"},
+      {"Escape, OK", [](QWidget& window, QPushButton&, QPushButton&) { QTest::keyClick(&window, Qt::Key_Escape); },
+       clickOk, "cancel"},
+  };
+  for (const auto& c : cases) {
+    std::string heard;
+    setup.cmdOK.onClick = [&] { heard += "ok", setup.form.hide(); };
+    setup.cmdCancel.onClick = [&] { heard += "cancel", setup.form.hide(); };
+    setup.form.onUnload = [&] { heard += "unload"; };
+    duringDisplay([&] {
+      QWidget& window = shownWindow();
+      auto& ok = shownWidget<QPushButton>("cmdOK");
+      auto& cancel = shownWidget<QPushButton>("cmdCancel");
+      c.first(window, ok, cancel);
+      c.second(window, ok, cancel);
+    });
+    setup.form.showModal();
+    EXPECT_EQ(heard, c.heard) << c.queued;
+    EXPECT_FALSE(anyWindowShown()) << c.queued;
+  }
+}
+
 TEST_F(ModalDisplayTest, ActivatesOncePerDisplayEvenAfterAMessageBox) {
   int activations = 0;
   setup.form.onActivate = [&] { ++activations; };

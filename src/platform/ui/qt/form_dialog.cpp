@@ -57,13 +57,21 @@ void FormDialog::showMousePointer(int16_t pointer) {
 }
 
 void FormDialog::run(const std::function<void()>& action) {
+  // Clicks and close requests that queued up while a handler held the thread (the pauses of the
+  // activation, say) come after the one that ended the display: they belong to no display any more.
+  if (ended_) return;
   try {
     action();
   } catch (...) {
     // The first error ends the display; what follows from the same action is its consequence.
     if (!error_) error_ = std::current_exception();
-    hide();
+    end();
   }
+}
+
+void FormDialog::end() {
+  ended_ = true;
+  hide();
 }
 
 void FormDialog::changed(Property property) {
@@ -72,7 +80,7 @@ void FormDialog::changed(Property property) {
     case Property::Font: applyModelFont(*this, form_.font()); break;
     // Hidden or unloaded: the display ends. Shown again is a new display with a window of its own.
     case Property::Visibility:
-      if (!form_.isVisible()) hide();
+      if (!form_.isVisible()) end();
       break;
     case Property::Focus: activateWindow(); break;
     // At once: the handler that asks for it goes on to block the thread.

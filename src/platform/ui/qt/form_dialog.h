@@ -49,6 +49,8 @@ class FormDialog : public QDialog, public UserActionGuard {
   ControlBinding& bind(Control& control);
   Control& controlOnForm(const Control& control) const;
   void changed(Property property);
+  // Ends the display: the window goes, and no later user action of it reaches the model.
+  void end();
   // The form is told once per display that its window became active: at the first activation, or
   // right after the show where the platform activates no window. Always from the event loop, so
   // that a handler ending the display finds the display running.
@@ -61,6 +63,7 @@ class FormDialog : public QDialog, public UserActionGuard {
   std::map<const Control*, ControlBinding*> bound_;
   int listener_;
   bool activationPending_ = true;
+  bool ended_ = false;
   std::exception_ptr error_;
 };
 
