@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -40,14 +41,23 @@ void writeJson(const std::vector<discovery::FoundInstrument>& found) {
                     {"maker", instrument.maker},
                     {"model", instrument.model},
                     {"supported", instrument.supported}});
-  std::cout << list.dump() << '\n';
+  // An instrument's reply need not be UTF-8: what is not is replaced, and the others still listed.
+  std::cout << list.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
+// An instrument's text as the terminal may show it: control characters (an escape sequence in a
+// reply, say) become "?".
+std::string printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
 }
 
 void writeList(const std::vector<discovery::FoundInstrument>& found) {
   if (found.empty()) std::cout << "no instrument found\n";
   for (size_t i = 0; i < found.size(); ++i)
-    std::cout << i + 1 << "  " << found[i].resourceAddress << "  " << found[i].maker << ' ' << found[i].model
-              << "  " << (found[i].supported ? "supported" : "not supported") << '\n';
+    std::cout << i + 1 << "  " << printable(found[i].resourceAddress) << "  " << printable(found[i].maker) << ' '
+              << printable(found[i].model) << "  " << (found[i].supported ? "supported" : "not supported") << '\n';
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Opening and identifying the instrument: Fsetup::openScope and getModelField.
 #include "dialogs/Fsetup.h"
+#include "platform/discovery/idn_reply.h"
 #include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
 #include "platform/ui/user_interface.h"
@@ -24,9 +25,7 @@ void Fsetup::openScope(const std::string& addr) {
     resumeNext([&] { modelNumber_ = getModelField(reply); });
     // A plain substring test: a part of a listed model number passes, and so does an empty one.
     const bool supportedModel = contains(ModelTable::SupportedModels(), modelNumber_);
-    const std::string lowerReply = toLowerAscii(reply);
-    const bool ourMaker = contains(lowerReply, "velmora") || contains(lowerReply, "dornick");
-    if (!supportedModel || !ourMaker) {
+    if (!supportedModel || !discovery::namesOurMaker(reply)) {
       // Names the stored address, which is what the user last confirmed.
       ui::showMessage(MLocaleGen::getLangText(510) + " " + state.InstrumentAddress());
       device_ = nullptr;

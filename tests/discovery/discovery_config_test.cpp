@@ -29,8 +29,9 @@ TEST(AddressesToProbe, CountIsBounded) {
   std::string many;
   for (int i = 0; i < 40; ++i) many += "GPIB::" + std::to_string(i) + ";";
   const auto addresses = addressesToProbe(many, "GPIB::99");
-  ASSERT_EQ(addresses.size(), MaxConfiguredAddresses);
+  ASSERT_EQ(addresses.size(), MaxConfiguredAddresses + 1);
   EXPECT_EQ(addresses.front(), "GPIB::0");
+  EXPECT_EQ(addresses.back(), "GPIB::99") << "the remembered address is probed all the same";
 }
 
 // The user's settings in a configuration folder of the test's own.

@@ -87,16 +87,19 @@ TEST(DiscoveryControl, NothingCanBeSelectedWithoutSettingsOrModels) {
 
 TEST(DiscoveryControl, SupportIsJudgedOnTheModelFieldAsSentAndOnTheCurrentSettings) {
   const Finding padded{"TCPIP::10.0.0.9::INSTR", "VELMORA, TRV30K2A,SN1,1.0", 0};
-  ScopedDiscoverySources sources(sourcesOf(ListedSource({padded, supportedScope})));
+  const Finding otherMaker{"TCPIP::10.0.0.8::INSTR", "ACME,TRV30K2A,SN2,1.0", 2};
+  ScopedDiscoverySources sources(sourcesOf(ListedSource({padded, supportedScope, otherMaker})));
   DiscoveryControl control;
   control.setSettings(settingsFor({"TRV30K2A"}));
   ASSERT_TRUE(control.waitForSearch(Generous));
   const auto found = control.instruments();
-  ASSERT_EQ(found.size(), 2u);
-  // Opening would look for " TRV30K2A" in the supported list and refuse it.
+  ASSERT_EQ(found.size(), 3u);
+  // Opening would look for " TRV30K2A" in the supported list and refuse it, and refuse a model of
+  // the list made by another maker.
   EXPECT_EQ(found[0].model, "TRV30K2A");
   EXPECT_FALSE(found[0].supported);
   EXPECT_TRUE(found[1].supported);
+  EXPECT_FALSE(found[2].supported);
 
   // Another settings object brings its own models and its own (empty) selection.
   ASSERT_TRUE(control.select(1));

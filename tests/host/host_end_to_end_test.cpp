@@ -427,8 +427,11 @@ TEST_F(HostEndToEnd, DiscoverListsTheConfiguredInstrumentsAndConnectPicksOne) {
   registerAddin();
   trv3::test::SimulatorProcess supported;
   trv3::test::SimulatorProcess unsupported({"--model", "LX280A"});
+  // A supported model of another maker, whose reply is not even UTF-8.
+  trv3::test::SimulatorProcess foreign({"--idn", "ACME\xB5,TRV30K4A,SN9,1.0"});
   settings::SaveSetting(Application, "Discovery", "Addresses",
-                        supported.socketResource() + ";" + unsupported.socketResource());
+                        supported.socketResource() + ";" + unsupported.socketResource() + ";" +
+                            foreign.socketResource());
 
   const ChildResult discover = host({"discover", "--json"});
   ASSERT_EQ(discover.exitStatus, 0) << discover.err;
@@ -436,7 +439,9 @@ TEST_F(HostEndToEnd, DiscoverListsTheConfiguredInstrumentsAndConnectPicksOne) {
             nlohmann::json::parse(R"([{"address": ")" + supported.socketResource() +
                                   R"(", "maker": "VELMORA", "model": "TRV30K4A", "supported": true},
                                       {"address": ")" + unsupported.socketResource() +
-                                  R"(", "maker": "VELMORA", "model": "LX280A", "supported": false}])"));
+                                  R"(", "maker": "VELMORA", "model": "LX280A", "supported": false},
+                                      {"address": ")" + foreign.socketResource() +
+                                  R"(", "maker": "ACME\ufffd", "model": "TRV30K4A", "supported": false}])"));
   EXPECT_THAT(host({"discover"}).out, HasSubstr("2  " + unsupported.socketResource() + "  VELMORA LX280A  not supported"));
 
   const ChildResult first = host({"fetch", "--connect", "1", "--points", "300", "--json"});

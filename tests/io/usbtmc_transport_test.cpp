@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "block_fixtures.h"
@@ -140,6 +141,22 @@ TEST_F(UsbtmcTransportTest, DeviceThatIsNotAttachedIsNotFoundAndNamedByItsAddres
     EXPECT_EQ(error.number(), status::ResourceNotFound);
     EXPECT_EQ(error.description().find("resource not found"), 0u) << error.description();
     EXPECT_TRUE(error.description().ends_with("(" + address + ")")) << error.description();
+  }
+}
+
+// A node that never runs dry, as /dev/zero stands in for one, cannot hold a query for the whole
+// time-out: neither reading its endless reply nor clearing it before the next query.
+TEST(UsbtmcNode, ANodeThatNeverRunsDryEndsEachQueryLongBeforeTheTimeOut) {
+  FakeUsbtmcTree tree;
+  tree.addNode("usbtmc0", "/dev/zero");
+  tree.addClassEntry("usbtmc0", {"0957", "1796", "MY12345678"});
+  MessageSession session(kAddress, UsbtmcTransport::open(parseResourceString(kAddress).usb, tree.folders(), kAddress),
+                         IoTrace{});
+  session.SetTimeout(10s);
+  for (int query = 0; query < 2; ++query) {
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(errorNumberOf([&] { session.QueryText("*IDN?"); }), status::IoFailure) << query;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << query;
   }
 }
 

@@ -9,9 +9,9 @@ namespace {
 
 constexpr const char* AppName = "Velmora\\Quorvalis\\Arb Application";
 
-void addUnique(std::vector<std::string>& addresses, std::string_view address) {
+void addUnique(std::vector<std::string>& addresses, std::string_view address, size_t limit) {
   address = trimBlanks(address);
-  if (address.empty() || addresses.size() >= MaxConfiguredAddresses) return;
+  if (address.empty() || addresses.size() >= limit) return;
   const std::string folded = toLowerAscii(address);
   for (const std::string& known : addresses) {
     if (toLowerAscii(known) == folded) return;
@@ -33,11 +33,12 @@ std::vector<std::string> addressesToProbe(std::string_view configured, std::stri
   size_t start = 0;
   for (;;) {
     const size_t separator = configured.find(';', start);
-    addUnique(addresses, configured.substr(start, separator - start));
+    addUnique(addresses, configured.substr(start, separator - start), MaxConfiguredAddresses);
     if (separator == std::string_view::npos) break;
     start = separator + 1;
   }
-  addUnique(addresses, remembered);
+  // The instrument the user last chose is probed whatever else is configured.
+  addUnique(addresses, remembered, MaxConfiguredAddresses + 1);
   return addresses;
 }
 

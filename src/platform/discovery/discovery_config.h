@@ -19,7 +19,7 @@
 
 namespace trv3::discovery {
 
-// Probes are bounded in count: more addresses than this are ignored.
+// Probes are bounded in count: configured addresses beyond this many are ignored.
 constexpr size_t MaxConfiguredAddresses = 16;
 
 struct DiscoveryConfig {
@@ -28,8 +28,8 @@ struct DiscoveryConfig {
 };
 
 // Splits the ";" list, trims blanks, drops empty and repeated entries (letter case ignored, as
-// addresses are), appends the remembered address unless it is already listed, and keeps at most
-// MaxConfiguredAddresses.
+// addresses are), keeps the first MaxConfiguredAddresses, and appends the remembered address
+// unless it is already listed.
 std::vector<std::string> addressesToProbe(std::string_view configured, std::string_view remembered);
 
 // Reads the user's settings.

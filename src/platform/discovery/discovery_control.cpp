@@ -164,7 +164,7 @@ bool DiscoveryControl::addFinding(size_t sourceIndex, Finding finding) {
   const IdnFields fields = parseIdnReply(finding.idnReply);
   Entry entry{{finding.resourceAddress, fields.maker, fields.model, fields.serialNumber,
                fields.firmware, false},
-              fields.rawModel, sourceIndex, finding.rank};
+              fields.rawModel, namesOurMaker(finding.idnReply), sourceIndex, finding.rank};
   // The same instrument may be reported by two sources, or twice by one. Whichever report comes
   // first in source and rank order wins, whatever order the threads delivered them in.
   const std::string address = toLowerAscii(finding.resourceAddress);
@@ -181,9 +181,9 @@ bool DiscoveryControl::addFinding(size_t sourceIndex, Finding finding) {
 
 bool DiscoveryControl::isSupported(const Entry& entry) const {
   if (!settings_ || !settings_->SupportedModelList()) return false;
-  // The whole model field as sent: what is shown as supported is then also accepted when the
-  // instrument is opened, which looks for the model text inside the supported list.
-  return settings_->SupportedModelList()->containsItem(entry.rawModel);
+  // The whole model field as sent, and the maker: what is shown as supported is then also accepted
+  // when the instrument is opened, which looks for both in its reply.
+  return entry.ourMaker && settings_->SupportedModelList()->containsItem(entry.rawModel);
 }
 
 void DiscoveryControl::notify(DiscoveryChange change) {

@@ -113,6 +113,7 @@ class DiscoveryControl {
   struct Entry {
     FoundInstrument shown;
     std::string rawModel;
+    bool ourMaker;
     size_t sourceIndex;
     int rank;
   };

@@ -28,4 +28,9 @@ IdnFields parseIdnReply(std::string_view reply) {
   return result;
 }
 
+bool namesOurMaker(std::string_view reply) {
+  const std::string lower = toLowerAscii(reply);
+  return contains(lower, "velmora") || contains(lower, "dornick");
+}
+
 }  // namespace trv3::discovery

@@ -20,4 +20,8 @@ struct IdnFields {
 // Missing fields are empty; a reply without commas is all maker.
 IdnFields parseIdnReply(std::string_view reply);
 
+// Whether the reply names one of the makers whose oscilloscopes the add-in opens (its current or
+// its former name, anywhere in the reply and in any letter case).
+bool namesOurMaker(std::string_view reply);
+
 }  // namespace trv3::discovery

@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "platform/io/fd_wait.h"
+#include "platform/io/io_session.h"
 #include "platform/io/io_status.h"
 
 namespace trv3::io {
@@ -117,11 +118,15 @@ ReceivedPiece UsbtmcTransport::receive(std::span<char> buffer, size_t /*wanted*/
 void UsbtmcTransport::clearPendingInput(const Deadline& deadline) {
   if (::ioctl(node_.get(), USBTMC_IOCTL_CLEAR) == 0) return;
   if (errno != ENOTTY) raiseLost(errno);
-  // A node without the driver's device clear: drop what already waits to be read.
+  // A node without the driver's device clear: drop what already waits to be read, but no more
+  // than the longest reply, so that a node that never runs dry cannot hold the caller for the
+  // whole time-out.
   std::array<char, 4096> scrap;
-  for (;;) {
+  for (size_t dropped = 0; dropped < kMaxBlockPoints + scrap.size();) {
     limitDriverWait(deadline);
-    if (::read(node_.get(), scrap.data(), scrap.size()) <= 0) return;
+    const ssize_t got = ::read(node_.get(), scrap.data(), scrap.size());
+    if (got <= 0) return;
+    dropped += static_cast<size_t>(got);
   }
 }
 
