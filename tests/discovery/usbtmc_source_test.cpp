@@ -1,10 +1,14 @@
 #include "platform/discovery/usbtmc_source.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <mutex>
+#include <vector>
 
 namespace trv3::discovery {
 namespace {
@@ -37,11 +41,14 @@ class UsbtmcSourceTest : public ::testing::Test {
     std::ofstream(entry / "idProduct") << product << "\n";
     if (!serial.empty()) std::ofstream(entry / "serial") << serial << "\n";
   }
-  std::vector<Finding> discover() {
+  std::vector<Finding> discover(std::chrono::milliseconds searchTime = 30s) {
     UsbtmcSource source({root_ / "dev", root_ / "class"});
     std::vector<Finding> found;
-    source.discover({std::chrono::steady_clock::now() + 30s, {}},
-                    [&](Finding finding) { found.push_back(std::move(finding)); });
+    std::mutex reported;
+    source.discover({std::chrono::steady_clock::now() + searchTime, {}}, [&](Finding finding) {
+      std::lock_guard lock(reported);
+      found.push_back(std::move(finding));
+    });
     return found;
   }
 
@@ -58,6 +65,27 @@ TEST_F(UsbtmcSourceTest, ProbesOnlyUsbtmcNodesWithAnIdentity) {
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].resourceAddress, "USB0::0x0957::0x1796::MY1::INSTR");
   EXPECT_EQ(found[0].idnReply, "*IDN?");
+}
+
+// Devices that never answer (terminals nobody types into) use up a probe's time each, side by
+// side: the one that answers is still found within the search.
+TEST_F(UsbtmcSourceTest, SilentDevicesLeaveTheOthersTheirTime) {
+  std::vector<int> terminals;
+  for (const char* name : {"usbtmc0", "usbtmc1"}) {
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    fs::create_symlink(::ptsname(terminal), root_ / "dev" / name);
+    addIdentity(name, "0957", "1796", std::string("SILENT-") + name);
+    terminals.push_back(terminal);
+  }
+  addNode("usbtmc2");
+  addIdentity("usbtmc2", "0957", "1796", "MY2");
+  const std::vector<Finding> found = discover(2s);
+  for (const int terminal : terminals) ::close(terminal);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].resourceAddress, "USB0::0x0957::0x1796::MY2::INSTR");
 }
 
 TEST_F(UsbtmcSourceTest, MissingDeviceFolderFindsNothing) {
