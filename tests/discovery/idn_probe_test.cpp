@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <future>
+#include <string>
+#include <thread>
 
 #include "support/full_backlog_listener.h"
+#include "support/loopback_listener.h"
 #include "support/scoped_environment.h"
 
 namespace trv3::discovery {
@@ -40,6 +44,24 @@ TEST(IdnProbe, ConnectWaitsForTheSearchRatherThanTheLibraryDefault) {
   answerOnce(connection, "VELMORA,TRV30K2A,SN0001,03.10\n");
   EXPECT_EQ(probe.get(), "VELMORA,TRV30K2A,SN0001,03.10");
   ::close(connection);
+}
+
+// An identification far longer than any instrument's is refused, not collected.
+TEST(IdnProbe, AnOverlongIdentificationIsRefused) {
+  const trv3::testing::LoopbackListener listener = trv3::testing::listenOnLoopback(1);
+  std::thread instrument([&] {
+    const int connection = ::accept(listener.fd, nullptr, nullptr);
+    char c = 0;
+    while (::read(connection, &c, 1) == 1 && c != '\n') {
+    }
+    const std::string reply = "VELMORA," + std::string(LongestIdnReply, 'x') + "\n";
+    ::send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);  // the probe may hang up first
+    ::close(connection);
+  });
+  const SearchLimits limits{std::chrono::steady_clock::now() + 20s, {}};
+  EXPECT_EQ(probeIdn("TCPIP::127.0.0.1::" + std::to_string(listener.port) + "::SOCKET", limits), std::nullopt);
+  instrument.join();
+  ::close(listener.fd);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ std::optional<std::string> probeIdn(const std::string& address, const SearchLimi
     const auto replyTime = std::min(limits.remaining(), MaxProbeTime);
     if (!session || limits.expired() || replyTime.count() <= 0) return;
     session->SetTimeout(replyTime);
+    session->SetLongestTextReply(LongestIdnReply);
     reply = session->QueryText("*IDN?");
   });
   return reply;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,9 @@ namespace trv3::discovery {
 // A probe never waits longer than this for the connection, nor for the reply, so that a search
 // can ask an address that does not answer and still list the others in time.
 constexpr std::chrono::milliseconds MaxProbeTime{1500};
+// An identification far longer than any instrument's is a faulty one, refused before it costs
+// the host memory.
+constexpr size_t LongestIdnReply = size_t{64} << 10;
 
 // Opens the address, sends "*IDN?" and returns the reply; nothing when the address cannot be
 // opened, does not answer within the search's remaining time (at most MaxProbeTime), or the

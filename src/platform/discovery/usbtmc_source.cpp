@@ -22,6 +22,7 @@ std::optional<std::string> queryIdn(const io::UsbtmcDevice& device, const std::s
     io::MessageSession session(address, std::make_unique<io::UsbtmcTransport>(device.node, address),
                                io::IoTrace::fromEnvironment());
     session.SetTimeout(timeout);
+    session.SetLongestTextReply(LongestIdnReply);
     reply = session.QueryText("*IDN?");
   });
   return reply;

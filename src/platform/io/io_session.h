@@ -29,6 +29,10 @@ class Int32ArrayTarget {
 // Most fields that format "K" keeps in an array of texts; a longer list is not an answer we use.
 constexpr size_t kMaxListFields = 1024;
 
+// Longest text reply collected unless a session sets less; an instrument that sends more without
+// a newline is faulty.
+constexpr size_t kMaxTextReply = size_t{16} << 20;
+
 // Largest block that format "I1" accepts: 16 Mi points, the longest record a transfer takes. A
 // longer header is taken for a lying one.
 constexpr size_t kMaxBlockPoints = size_t{16} << 20;
@@ -44,6 +48,11 @@ class IoSession {
   // Time limit of each operation: a connect, a write, or the read of one whole reply.
   std::chrono::milliseconds Timeout() const { return timeout_; }
   void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+
+  // Longest text reply taken (kMaxTextReply unless set); a longer one is an I/O failure. A caller
+  // that expects a short answer (an identification) sets less, so a faulty instrument costs little.
+  size_t LongestTextReply() const { return longestTextReply_; }
+  void SetLongestTextReply(size_t bytes) { longestTextReply_ = bytes; }
 
   virtual std::string ResourceAddress() const = 0;
 
@@ -69,6 +78,7 @@ class IoSession {
 
  private:
   std::chrono::milliseconds timeout_ = defaultIoTimeout();
+  size_t longestTextReply_ = kMaxTextReply;
 };
 
 using IoSessionRef = std::shared_ptr<IoSession>;

@@ -46,7 +46,7 @@ void MessageSession::send(std::string_view command, const Deadline& deadline) {
 }
 
 std::string MessageSession::readText(const Deadline& deadline) {
-  std::string reply = reader_.readText(deadline);
+  std::string reply = reader_.readText(deadline, LongestTextReply());
   trace_.received(address_, reply);
   return reply;
 }
@@ -85,7 +85,7 @@ void MessageSession::readList(size_t capacity, const FieldSplitter::Sink& sink) 
             excerpt.append(piece.substr(0, kTraceExcerpt + 1 - excerpt.size()));
           splitter.feed(piece);
         },
-        deadline);
+        deadline, LongestTextReply());
     splitter.finish();
     if (!excerpt.empty() && excerpt.back() == '\r') excerpt.pop_back();
     if (excerpt.size() > kTraceExcerpt) excerpt.replace(kTraceExcerpt, std::string::npos, "...");

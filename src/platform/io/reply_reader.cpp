@@ -183,7 +183,7 @@ char ReplyReader::nextByte(const Deadline& deadline, size_t wanted) {
 }
 
 void ReplyReader::readReply(const std::function<void(std::string_view)>& consume,
-                            const Deadline& deadline) {
+                            const Deadline& deadline, size_t longest) {
   startReply();
   size_t length = 0;
   for (;;) {
@@ -191,10 +191,9 @@ void ReplyReader::readReply(const std::function<void(std::string_view)>& consume
     const void* newline = std::memchr(unread(), '\n', available);
     const size_t take = newline ? static_cast<const char*>(newline) - unread() : available;
     length += take;
-    if (length > kMaxTextReply)
+    if (length > longest)
       raiseIoError(status::IoFailure,
-                   "reply longer than " + std::to_string(kMaxTextReply) +
-                       " bytes without an ending newline",
+                   "reply longer than " + std::to_string(longest) + " bytes without an ending newline",
                    address_);
     if (take > 0) consume(std::string_view(unread(), take));
     if (newline) {
@@ -207,9 +206,9 @@ void ReplyReader::readReply(const std::function<void(std::string_view)>& consume
   }
 }
 
-std::string ReplyReader::readText(const Deadline& deadline) {
+std::string ReplyReader::readText(const Deadline& deadline, size_t longest) {
   std::string reply;
-  readReply([&](std::string_view piece) { reply.append(piece); }, deadline);
+  readReply([&](std::string_view piece) { reply.append(piece); }, deadline, longest);
   if (!reply.empty() && reply.back() == '\r') reply.pop_back();
   return reply;
 }

@@ -14,19 +14,17 @@
 
 namespace trv3::io {
 
-// Longest text reply we collect; an instrument that sends more without a newline is faulty.
-constexpr size_t kMaxTextReply = size_t{16} << 20;
-
 class ReplyReader {
  public:
   ReplyReader(ByteTransport& transport, std::string address);
 
   // Hands one reply to `consume` in pieces as they arrive, up to its ending newline (consumed,
-  // not handed on) or the transport's end of message; at most kMaxTextReply bytes.
-  void readReply(const std::function<void(std::string_view)>& consume, const Deadline& deadline);
+  // not handed on) or the transport's end of message; at most `longest` bytes.
+  void readReply(const std::function<void(std::string_view)>& consume, const Deadline& deadline,
+                 size_t longest = kMaxTextReply);
 
   // One reply without its ending "\n" or "\r\n".
-  std::string readText(const Deadline& deadline);
+  std::string readText(const Deadline& deadline, size_t longest = kMaxTextReply);
 
   // A "#<n><length><bytes>" or "#0<bytes>\n" block, one unsigned byte per element of the target.
   // The target's size on entry is the count expected; it ends up holding the block's length. A
