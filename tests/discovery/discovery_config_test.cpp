@@ -34,6 +34,13 @@ TEST(AddressesToProbe, CountIsBounded) {
   EXPECT_EQ(addresses.back(), "GPIB::99") << "the remembered address is probed all the same";
 }
 
+TEST(AddressesToProbe, UsbAddressesAreLeftToTheUsbSourceInEverySpelling) {
+  EXPECT_EQ(withoutUsbAddresses({"USB::0x0957::0x1796::SN1::INSTR", "TCPIP::h::INSTR",
+                                 "usb0::2391::6038::SN1::0::INSTR", "USB1::0x0957::0x1796::SN1::INSTR",
+                                 "not an address"}),
+            (std::vector<std::string>{"TCPIP::h::INSTR", "not an address"}));
+}
+
 // The user's settings in a configuration folder of the test's own.
 class DiscoveryConfigTest : public ::testing::Test {
  protected:

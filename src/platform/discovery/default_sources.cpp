@@ -16,7 +16,7 @@ thread_local SourceFactory sourceOverride;
 DiscoverySources defaultSources() {
   const DiscoveryConfig config = loadDiscoveryConfig();
   DiscoverySources sources;
-  sources.push_back(std::make_unique<ConfiguredAddressSource>(config.addresses));
+  sources.push_back(std::make_unique<ConfiguredAddressSource>(withoutUsbAddresses(config.addresses)));
   sources.push_back(std::make_unique<UsbtmcSource>());
   if (config.networkSearch) sources.push_back(std::make_unique<NetworkSource>());
   return sources;

@@ -1,5 +1,6 @@
 #include "platform/discovery/discovery_config.h"
 
+#include "platform/io/resource_string.h"
 #include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
 #include "platform/settings/settings_store.h"
@@ -39,6 +40,15 @@ std::vector<std::string> addressesToProbe(std::string_view configured, std::stri
   }
   // The instrument the user last chose is probed whatever else is configured.
   addUnique(addresses, remembered, MaxConfiguredAddresses + 1);
+  return addresses;
+}
+
+std::vector<std::string> withoutUsbAddresses(std::vector<std::string> addresses) {
+  std::erase_if(addresses, [](const std::string& address) {
+    bool usb = false;
+    leaveQuietly([&] { usb = io::parseResourceString(address).kind == io::InterfaceKind::Usb; });
+    return usb;
+  });
   return addresses;
 }
 

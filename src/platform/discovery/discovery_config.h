@@ -32,6 +32,11 @@ struct DiscoveryConfig {
 // unless it is already listed.
 std::vector<std::string> addressesToProbe(std::string_view configured, std::string_view remembered);
 
+// The addresses without those of USB devices, in any spelling. The USB source asks every attached
+// device itself: probing one again under a configured address would put two queries on its node
+// at once, and list it twice.
+std::vector<std::string> withoutUsbAddresses(std::vector<std::string> addresses);
+
 // Reads the user's settings.
 DiscoveryConfig loadDiscoveryConfig();
 
