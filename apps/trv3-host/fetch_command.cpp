@@ -69,9 +69,11 @@ int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
     std::optional<OutputFile> csv, plot;
     if (request.csvFile) writeCsv(csv.emplace(*request.csvFile), outcome);
     if (request.plotFile) plotWaveform(outcome, plot.emplace(*request.plotFile));
-    // Each file takes its place only once both are written.
-    if (csv) csv->commit();
-    if (plot) plot->commit();
+    // Each file takes its place only once both are written and on the disk.
+    for (auto* file : {&csv, &plot})
+      if (*file) (*file)->complete();
+    for (auto* file : {&csv, &plot})
+      if (*file) (*file)->putInPlace();
   } catch (const std::exception& error) {
     std::cerr << "trv3-host: " << error.what() << "; the waveform was fetched but not delivered\n";
     return ExitNotWritten;

@@ -1,7 +1,8 @@
 // One output file of the host, replaced whole or not at all: the bytes go to a temporary file beside
 // it, which takes its place only on commit(), so that a write that fails or is interrupted leaves
-// the file the user had. A link is followed and stays. What is no regular file (a device, a pipe,
-// /dev/stdout) is written in place, as is a file in a folder that takes no new file.
+// the file the user had. A link is followed and stays. The host's own standard output or error (a
+// file they were redirected to included) is written through the stream; what is no regular file (a
+// device, a pipe) and a file in a folder that takes no new file are written in place.
 #pragma once
 
 #include <filesystem>
@@ -17,8 +18,12 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Both throw std::runtime_error "cannot write FILE: reason".
+  // All throw std::runtime_error "cannot write FILE: reason". complete() puts the bytes on the
+  // disk, putInPlace() then gives the file its name; commit() does both. Outputs that go together
+  // are all completed before any is put in place.
   void write(std::string_view bytes);
+  void complete();
+  void putInPlace();
   void commit();
 
  private:

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 #include "addin/CWaveForm.h"
 #include "addin/waveform_dispatch.h"
@@ -25,18 +24,10 @@ uint64_t threadToken() {
   return token;
 }
 
-// Set as the process ends, before this library's statics go: a host's exit handler that runs
-// later finds the class closed rather than its statics destroyed.
-std::atomic<bool> processEnding{false};
-
-// Registered after the library's statics were made, so it runs before they are destroyed.
-void watchForProcessEnd() {
-  [[maybe_unused]] static const bool watching = std::atexit([] { processEnding = true; }) == 0;
-}
-
-// After its thread's apartment or the process has begun to end, the state a member works on
-// (the thread's language, model table and error info, the library's statics) is gone.
-bool servingEnded() { return processEnding || MGlobal::apartmentEnded(); }
+// Once the calling thread's apartment has ended, the state a member works on (the thread's
+// language, model table and error info) is gone. A process's exit handlers run after the exiting
+// thread's, so they are refused too.
+bool servingEnded() { return MGlobal::apartmentEnded(); }
 
 struct WaveFormObject {
   WaveFormObject();
@@ -246,7 +237,6 @@ HRESULT createWaveFormObject(const IID& iid, void** object) {
   if (!isWaveFormInterface(iid) && !(iid == IID_IThreadErrorInfo) && !(iid == IID_ISupportErrorInfo))
     return E_NOINTERFACE;
   if (servingEnded()) return CO_E_NOTINITIALIZED;
-  watchForProcessEnd();
   WaveFormObject* created = nullptr;
   const HRESULT hr = com::callBoundary([&] { created = new WaveFormObject; });
   if (FAILED(hr)) return hr;

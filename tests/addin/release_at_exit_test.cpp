@@ -70,8 +70,9 @@ void exitWithLateCreation() {
 
 using LateCreation = RegisteredAddin;
 
-// As the process ends (after the library's statics are gone), or on a thread whose own state has
-// gone with its thread_locals, an object is refused rather than built on what was destroyed.
+// In an exit handler (which runs after the exiting thread's thread_locals are destroyed), or in a
+// thread's key destructors, the thread's own state has gone: an object is refused rather than built
+// on what was destroyed.
 TEST_F(LateCreation, IsRefusedWhenTheProcessOrTheThreadEnds) {
   getClassObject = entryOf<DllGetClassObjectFn>(module_, "DllGetClassObject");
   const struct {
@@ -80,7 +81,7 @@ TEST_F(LateCreation, IsRefusedWhenTheProcessOrTheThreadEnds) {
   } cases[] = {
       {"in an exit handler",
        [] {
-         std::atexit(exitWithLateCreation);  // runs after the library's statics are destroyed
+         std::atexit(exitWithLateCreation);
          create().reset();
          std::exit(5);
        }},

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -178,6 +179,36 @@ TEST_F(WaveformFiles, AFileIsReplacedWholeOrNotAtAll) {
     EXPECT_EQ(std::filesystem::status(kept).permissions(), std::filesystem::perms(0640)) << c.name;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2) << c.name << ": a temporary file is left";
   }
+}
+
+// A link to a file not made yet leads to it and stays; the host's own standard output, under the
+// name of the file it was redirected to, is written in place, so nothing printed there is lost.
+TEST_F(WaveformFiles, LinksAndTheStandardOutputKeepWhatTheyAre) {
+  const auto link = folder_ / "link.csv";
+  std::filesystem::create_symlink("later.csv", link);
+  OutputFile throughLink(link);
+  throughLink.write("new");
+  throughLink.commit();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(fileText(folder_ / "later.csv"), "new");
+
+  const auto redirected = folder_ / "out.txt";
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  const int file = ::open(redirected.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  ASSERT_GE(file, 0);
+  ::dup2(file, STDOUT_FILENO);
+  ASSERT_EQ(::write(STDOUT_FILENO, "printed,", 8), 8);
+  {
+    OutputFile standardOutput(redirected);
+    standardOutput.write("samples");
+    standardOutput.commit();
+  }
+  ASSERT_EQ(::write(STDOUT_FILENO, ",more", 5), 5);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  ::close(file);
+  EXPECT_EQ(fileText(redirected), "printed,samples,more");
 }
 
 // A pipe is written in place, and one without a reader refuses at once rather than waiting for one.

@@ -98,10 +98,8 @@ class ReplyReader::BlockStorage {
     return true;
   }
 
-  // Drops the last element when it holds the code.
-  void dropLastIf(char code) {
-    if (filled_ > 0 && data_[filled_ - 1] == static_cast<unsigned char>(code)) --filled_;
-  }
+  // Drops the last element.
+  void dropLast() { --filled_; }
 
   // Leaves the target holding exactly the elements filled.
   size_t finish() {
@@ -281,14 +279,13 @@ size_t ReplyReader::readIndefiniteBlock(Int32ArrayTarget& target, const Deadline
     }
     begin_ = end_;
     if (messageEnded_) {
-      if (take == 0 || unread()[-1] != '\n') return storage.finish();
-      storage.dropLastIf('\n');
+      // The block's own end is a newline with the message's end; a carriage return before it is a
+      // code like any other.
+      if (take > 0 && unread()[-1] == '\n') storage.dropLast();
       break;
     }
     receiveMore(deadline);
   }
-  // The newline that ends the reply may come as "\r\n", as after a text reply.
-  storage.dropLastIf('\r');
   return storage.finish();
 }
 

@@ -48,7 +48,9 @@ double convertScanned(std::string_view number) {
   std::string copy(number);
   for (char& c : copy)
     if (c == 'd' || c == 'D') c = 'E';
-  return ::strtod_l(copy.c_str(), nullptr, cNumbers());
+  // Without memory for a locale of its own, the process's is better than none.
+  const locale_t c = cNumbers();
+  return c != locale_t{} ? ::strtod_l(copy.c_str(), nullptr, c) : std::strtod(copy.c_str(), nullptr);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -151,7 +150,12 @@ bool setAside(const std::filesystem::path& path, const std::filesystem::path& fi
   const std::string suffix = ".unreadable-" + std::to_string(stamp) + "-" + std::to_string(getpid());
   // A name the folder cannot hold with the suffix is shortened, not left to be overwritten.
   std::string name = file.filename().string();
-  name.resize(std::min(name.size(), size_t{NAME_MAX} - suffix.size()));
+  if (name.size() + suffix.size() > NAME_MAX) {
+    name.resize(NAME_MAX - suffix.size());
+    // Not inside a UTF-8 character: its continuation bytes go with the byte that leads them.
+    while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
+    if (!name.empty() && (static_cast<unsigned char>(name.back()) & 0x80) != 0) name.pop_back();
+  }
   const std::filesystem::path aside = file.parent_path() / (name + suffix);
   std::error_code failed;
   std::filesystem::rename(file, aside, failed);
@@ -212,9 +216,10 @@ std::string storeText(const std::filesystem::path& path, const nlohmann::json& r
   using nlohmann::json;
   std::string text = root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
   if (text.size() > kLargestStore) text = root.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
-  if (text.size() > kLargestStore)
+  if (text.size() > kLargestStore || shapedAsNoStore(text))
     raise(PathFileAccessError, "Path/File access error: cannot write " + path.string() +
-                                   ": the settings would take more than 16 MiB");
+                                   ": the settings would be more than a reading takes (16 MiB, " +
+                                   std::to_string(kMostValues) + " values)");
   return text;
 }
 
