@@ -24,11 +24,6 @@ uint64_t threadToken() {
   return token;
 }
 
-// Once the calling thread's apartment has ended, the state a member works on (the thread's
-// language, model table and error info) is gone. A process's exit handlers run after the exiting
-// thread's, so they are refused too.
-bool servingEnded() { return MGlobal::apartmentEnded(); }
-
 struct WaveFormObject {
   WaveFormObject();
 
@@ -67,11 +62,13 @@ CWaveForm& instanceOf(_CWaveForm* face) {
   return objectOf(face)->instance;
 }
 
-// A member's way in. Once serving has ended it is refused with no error info, which would need
-// the thread's state too.
+// A member's way in. Once the calling thread's apartment has ended, the state a member works on
+// (the thread's language, model table and error info) is gone, and a process's exit handlers run
+// after that of the exiting thread: the call is refused, with no error info, which would need the
+// same state.
 template <class Body>
 HRESULT memberCall(_CWaveForm* self, Body&& body) {
-  if (servingEnded()) return CO_E_NOTINITIALIZED;
+  if (MGlobal::apartmentEnded()) return CO_E_NOTINITIALIZED;
   return com::callBoundary([&] { body(instanceOf(self)); });
 }
 
@@ -168,7 +165,7 @@ HRESULT execute(_CWaveForm* self, int32_t* action, VARIANT* data, VARIANT_BOOL* 
 
 HRESULT invoke(_CWaveForm* self, DISPID member, const IID* iid, LCID locale, uint16_t flags,
                DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) {
-  if (servingEnded()) return CO_E_NOTINITIALIZED;
+  if (MGlobal::apartmentEnded()) return CO_E_NOTINITIALIZED;
   if (!onCreatorThread(self)) return com::callBoundary([] { raiseWrongThread(); });
   return waveFormInvoke(self, member, iid, locale, flags, params, result, exception, argumentError);
 }
@@ -236,7 +233,7 @@ HRESULT createWaveFormObject(const IID& iid, void** object) {
   *object = nullptr;
   if (!isWaveFormInterface(iid) && !(iid == IID_IThreadErrorInfo) && !(iid == IID_ISupportErrorInfo))
     return E_NOINTERFACE;
-  if (servingEnded()) return CO_E_NOTINITIALIZED;
+  if (MGlobal::apartmentEnded()) return CO_E_NOTINITIALIZED;
   WaveFormObject* created = nullptr;
   const HRESULT hr = com::callBoundary([&] { created = new WaveFormObject; });
   if (FAILED(hr)) return hr;

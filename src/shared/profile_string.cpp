@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "platform/com/utf.h"
 #include "platform/runtime/bounded_file.h"
@@ -53,9 +54,9 @@ std::string profileText(std::string bytes) {
 
 std::string readProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, size_t bufferSize) {
-  const BoundedFile read = readBoundedFile(file, kLargestProfile);
+  BoundedFile read = readBoundedFile(file, kLargestProfile);
   if (read.outcome != BoundedFile::Outcome::Read) return {};
-  const std::string text = profileText(read.text);
+  const std::string text = profileText(std::move(read.text));
   bool inSection = false;
   bool sectionSeen = false;
   bool firstLine = true;

@@ -221,17 +221,18 @@ std::string Variant::toText() const {
 double Variant::toDouble() const { return numberOf(valueOf(raw_).raw()); }
 
 // Integers go through the double value: every 32-bit integer is exact there, and fractions take the
-// run-time's half-to-even rounding.
+// run-time's half-to-even rounding. A DECIMAL, whose digits a double cannot hold, is rounded as it
+// stands.
 int16_t Variant::toInt16() const {
   const Variant held = valueOf(raw_);
   if (held.raw().vt == VT_DECIMAL) return trv3::toInt16(decimalToInt32(held.raw()));
-  return trv3::toInt16(toDouble());
+  return trv3::toInt16(numberOf(held.raw()));
 }
 
 int32_t Variant::toInt32() const {
   const Variant held = valueOf(raw_);
   if (held.raw().vt == VT_DECIMAL) return decimalToInt32(held.raw());
-  return trv3::toInt32(toDouble());
+  return trv3::toInt32(numberOf(held.raw()));
 }
 
 bool Variant::toBool() const {

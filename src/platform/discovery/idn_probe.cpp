@@ -1,6 +1,8 @@
 #include "platform/discovery/idn_probe.h"
 
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 #include "platform/io/io_session.h"
 #include "platform/runtime/errors.h"
@@ -22,6 +24,12 @@ std::optional<std::string> probeIdn(const std::string& address, const SearchLimi
     reply = session->QueryText("*IDN?");
   });
   return reply;
+}
+
+void probeSideBySide(size_t count, const SearchLimits& limits, const std::function<void(size_t index)>& probe) {
+  std::vector<std::jthread> probes;
+  probes.reserve(count);
+  for (size_t index = 0; index < count && !limits.expired(); ++index) probes.emplace_back(probe, index);
 }
 
 }  // namespace trv3::discovery

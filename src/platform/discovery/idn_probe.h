@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,5 +22,10 @@ constexpr size_t LongestIdnReply = size_t{64} << 10;
 // opened, does not answer within the search's remaining time (at most MaxProbeTime), or the
 // search is over.
 std::optional<std::string> probeIdn(const std::string& address, const SearchLimits& limits);
+
+// Runs probe(0) .. probe(count - 1) side by side, each on a thread of its own, and returns when all
+// have: one instrument that does not answer must not use up the others' time. Each probe ends by
+// its session's own time-out at the latest; none starts once the search has ended.
+void probeSideBySide(size_t count, const SearchLimits& limits, const std::function<void(size_t index)>& probe);
 
 }  // namespace trv3::discovery

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
-#include <vector>
 
 #include "platform/discovery/idn_probe.h"
 #include "platform/io/message_session.h"
@@ -36,18 +34,11 @@ void UsbtmcSource::discover(const SearchLimits& limits, const ReportFinding& rep
   std::vector<io::UsbtmcDevice> devices = io::listUsbtmcDevices(folders_);
   if (devices.size() > MaxUsbDevices) devices.resize(MaxUsbDevices);
 
-  // Side by side, as the configured addresses: one silent device must not use up the others' time.
-  std::vector<std::jthread> probes;
-  probes.reserve(devices.size());
-  for (size_t index = 0; index < devices.size() && !limits.expired(); ++index) {
-    probes.emplace_back([&, index] {
-      const std::string address = io::usbResourceAddress(devices[index].id);
-      const auto timeout = std::min(limits.remaining(), MaxProbeTime);
-      const auto reply = queryIdn(devices[index], address, timeout);
-      if (reply && !limits.expired()) report({address, *reply, static_cast<int>(index)});
-    });
-  }
-  // The jthreads join here; each probe ends by its session's own time-out at the latest.
+  probeSideBySide(devices.size(), limits, [&](size_t index) {
+    const std::string address = io::usbResourceAddress(devices[index].id);
+    const auto reply = queryIdn(devices[index], address, std::min(limits.remaining(), MaxProbeTime));
+    if (reply && !limits.expired()) report({address, *reply, static_cast<int>(index)});
+  });
 }
 
 }  // namespace trv3::discovery
