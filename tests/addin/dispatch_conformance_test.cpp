@@ -73,6 +73,7 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
     numberBeforeNul.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(u"47\0x"), 4);
     const com::Variant array(com::Int32SafeArray(2));
     VARIANT refToUnsigned = referenceTo(referencedUnsigned);
+    VARIANT refToRefToUnsigned = referenceTo(refToUnsigned);
     VARIANT refToDecimal{};
     refToDecimal.vt = VT_BYREF | VT_DECIMAL;
     refToDecimal.pdecVal = &referencedDecimal;
@@ -124,6 +125,7 @@ TEST_F(Conformance, CountryCodeTakesEveryScalarTypeByTheRunTimesRules) {
         {"array", array.raw(), DISP_E_TYPEMISMATCH, 0},
         {"BYREF I2", refToShort, S_OK, 44},
         {"BYREF VARIANT holding UI1", refToUnsigned, S_OK, 45},
+        {"BYREF VARIANT holding a BYREF VARIANT", refToRefToUnsigned, S_OK, 45},
         {"BYREF DECIMAL", refToDecimal, S_OK, 46},
     };
     for (const Case& c : cases) {

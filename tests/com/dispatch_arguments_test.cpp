@@ -26,14 +26,6 @@ TEST(DispatchArguments, PositionsCountFromTheFirstParameter) {
   EXPECT_EQ(arguments.indexOf(0), 1u);
 }
 
-// A reference to a Variant that holds a reference stands for the variable referred to last.
-TEST(DispatchArguments, AReferenceToAReferenceIsReadThrough) {
-  int32_t code = 33;
-  VARIANT inner = referenceTo(code);
-  std::vector<VARIANT> reversed = {referenceTo(inner)};
-  DISPPARAMS params = paramsOf(reversed);
-  EXPECT_EQ(DispatchArguments(&params, 1).int32Value(0), 33);
-}
 
 TEST(DispatchArguments, CountAndNamedArgumentsAreChecked) {
   Variant value(int32_t{1});

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include <QColor>
 #include <QImage>
@@ -181,51 +182,42 @@ TEST_F(WaveformFiles, AFileIsReplacedWholeOrNotAtAll) {
   }
 }
 
-// A link to a file not made yet leads to it and stays; the host's own standard output, under the
-// name of the file it was redirected to, is written in place, so nothing printed there is lost.
-TEST_F(WaveformFiles, LinksAndTheStandardOutputKeepWhatTheyAre) {
+// What is no plain file keeps what it is: a link to a file not made yet leads to it and stays; a
+// pipe without a reader refuses at once, and one with a reader is written; the host's own standard
+// output, redirected to a file with >>, is written through, so nothing printed there is lost.
+TEST_F(WaveformFiles, WhatIsNoPlainFileKeepsWhatItIs) {
+  const auto writeTo = [](const std::filesystem::path& file, std::string_view bytes) {
+    OutputFile out(file);
+    out.write(bytes);
+    out.commit();
+  };
   const auto link = folder_ / "link.csv";
   std::filesystem::create_symlink("later.csv", link);
-  OutputFile throughLink(link);
-  throughLink.write("new");
-  throughLink.commit();
+  writeTo(link, "new");
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(fileText(folder_ / "later.csv"), "new");
+
+  const auto pipe = folder_ / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_THROW(OutputFile{pipe}, std::runtime_error);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  writeTo(pipe, "through");
+  char text[16] = {};
+  EXPECT_EQ(::read(reader, text, sizeof text), 7);
+  ::close(reader);
 
   const auto redirected = folder_ / "out.txt";
   std::fflush(stdout);
   const int saved = ::dup(STDOUT_FILENO);
   const int file = ::open(redirected.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  ASSERT_GE(file, 0);
   ::dup2(file, STDOUT_FILENO);
   ASSERT_EQ(::write(STDOUT_FILENO, "printed,", 8), 8);
-  {
-    OutputFile standardOutput(redirected);
-    standardOutput.write("samples");
-    standardOutput.commit();
-  }
+  writeTo(redirected, "samples");
   ASSERT_EQ(::write(STDOUT_FILENO, ",more", 5), 5);
   ::dup2(saved, STDOUT_FILENO);
   ::close(saved);
   ::close(file);
   EXPECT_EQ(fileText(redirected), "printed,samples,more");
-}
-
-// A pipe is written in place, and one without a reader refuses at once rather than waiting for one.
-TEST_F(WaveformFiles, APipeIsWrittenInPlace) {
-  const auto pipe = folder_ / "pipe";
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  EXPECT_THROW(OutputFile{pipe}, std::runtime_error);
-  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  OutputFile out(pipe);
-  out.write("through");
-  out.commit();
-  char text[16] = {};
-  EXPECT_EQ(::read(reader, text, sizeof text), 7);
-  ::close(reader);
-  EXPECT_STREQ(text, "through");
-  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST_F(WaveformFiles, PlotDrawsTheTraceInsideLabelledAxes) {

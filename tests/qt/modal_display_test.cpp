@@ -5,14 +5,18 @@
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <clocale>
 #include <string>
 #include <vector>
 
 #include "dialogs/FsetupForm.h"
 #include "platform/runtime/errors.h"
 #include "platform/ui/form.h"
+#include "platform/ui/qt/widget_application.h"
 #include "qt/qt_display.h"
 #include "runtime_error_matchers.h"
+#include "support/comma_decimal_locale.h"
+#include "support/scoped_environment.h"
 
 namespace trv3 {
 namespace {
@@ -227,6 +231,18 @@ TEST_F(ModalDisplayTest, FontNamesResolveToTheFamilyReallyDrawn) {
   const std::string substitute = qt.resolveFontFamily("No Such Font Family");
   EXPECT_NE(substitute, "No Such Font Family");
   EXPECT_FALSE(substitute.empty());
+}
+
+// A host that chose the C locale keeps it, whatever its user's is: only the creation of the
+// application would change it, and ctest runs each test in a process of its own, where this one
+// makes it.
+TEST(WidgetApplication, TheHostKeepsItsLocale) {
+  if (QCoreApplication::instance()) GTEST_SKIP() << "an earlier test of this process made the application";
+  testing::CommaDecimalLocale comma;
+  testing::ScopedEnvironment user("LC_ALL", testing::CommaDecimalLocale::Name);
+  std::setlocale(LC_ALL, "C");
+  ui::qt::widgetApplication();
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
 }
 
 }  // namespace

@@ -12,27 +12,22 @@
 
 namespace trv3::testing {
 
-class CommaDecimalLocale {
- public:
+struct CommaDecimalLocale {
   static constexpr const char* Name = "de_DE.UTF-8";
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("trv3-locale-" + std::to_string(::getpid()));
 
-  CommaDecimalLocale()
-      : folder_(std::filesystem::temp_directory_path() / ("trv3-locale-" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(folder_);
-    const std::string make = "localedef -i de_DE -f UTF-8 " + (folder_ / Name).string() + " >/dev/null 2>&1";
-    if (std::system(make.c_str()) != 0) throw std::runtime_error("localedef cannot make " + std::string(Name));
-    ::setenv("LOCPATH", folder_.c_str(), 1);
+  CommaDecimalLocale() {
+    std::filesystem::create_directories(folder);
+    if (std::system(("localedef -i de_DE -f UTF-8 " + (folder / Name).string() + " >/dev/null 2>&1").c_str()) != 0)
+      throw std::runtime_error("localedef cannot make the locale");
+    ::setenv("LOCPATH", folder.c_str(), 1);
   }
   ~CommaDecimalLocale() {
     std::setlocale(LC_ALL, "C");
     ::unsetenv("LOCPATH");
-    std::filesystem::remove_all(folder_);
+    std::filesystem::remove_all(folder);
   }
-  CommaDecimalLocale(const CommaDecimalLocale&) = delete;
-  CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
-
- private:
-  std::filesystem::path folder_;
 };
 
 }  // namespace trv3::testing
