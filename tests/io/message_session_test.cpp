@@ -115,16 +115,51 @@ TEST_F(MessageSessionTest, InterruptedExchangeIsClearedBeforeTheNextCommand) {
   EXPECT_EQ(transport->clears, 1);
 }
 
-// With message marks the end of a message is known: whatever else it held answered no later command.
-TEST(MessageSessionMarks, TheRestOfAnEndedMessageNeverAnswersTheNextQuery) {
-  auto owned = std::make_unique<ScriptedTransport>(/*marksEnd=*/true);
-  ScriptedTransport& transport = *owned;
-  MessageSession session("TCPIP::127.0.0.1::INSTR", std::move(owned), IoTrace::fromEnvironment());
-  transport.feed("1\nSTALE\n", true);
-  transport.feed("VELMORA,", false);  // a message not ended yet holds the reply being read
-  transport.feed("TRV30K2A\n", true);
-  EXPECT_EQ(session.QueryText("CHAN1:DISP?"), "1");
-  EXPECT_EQ(session.QueryText("*IDN?"), "VELMORA,TRV30K2A");
+// With message marks the end of a message is known: whatever else it held answered no later
+// command. A reply complete before its message ended leaves the rest to come, or (where the
+// instrument drops it on a new command) never: the link is cleared before the next command.
+TEST(MessageSessionMarks, TheRestOfAMessageNeverAnswersTheNextQuery) {
+  struct Piece {
+    std::string bytes;
+    bool end;
+  };
+  struct Row {
+    const char* name;
+    std::vector<Piece> first;  // the pieces of the first reply's message
+    const char* firstReply;    // none: a block of one point, read as format "I1"
+    int clears;
+  };
+  const std::vector<Row> rows = {
+      {"ended, with a stale line", {{"1\nSTALE\n", true}}, "1", 0},
+      {"reply ended across pieces", {{"VELMORA,", false}, {"TRV30K2A\n", true}}, "VELMORA,TRV30K2A", 0},
+      {"a stale line still to come", {{"1\nST", false}, {"ALE\n", true}}, "1", 1},
+      {"the end still to come", {{"1\n", false}, {"", true}}, "1", 1},
+      {"block, its newline still to come", {{"#11a", false}, {"\n", true}}, nullptr, 1},
+      {"block and newline, the end still to come", {{"#11a\n", false}, {"", true}}, nullptr, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto owned = std::make_unique<ScriptedTransport>(/*marksEnd=*/true);
+    ScriptedTransport& transport = *owned;
+    MessageSession session("TCPIP::127.0.0.1::INSTR", std::move(owned), IoTrace::fromEnvironment());
+    for (const Piece& piece : row.first) transport.feed(piece.bytes, piece.end);
+    session.WriteCommand("CHAN1:DISP?");
+    if (row.firstReply == nullptr) {
+      VectorTarget target;
+      session.ReadFormatted(target, "I1");
+      EXPECT_EQ(target.values, std::vector<int32_t>{'a'});
+    } else {
+      std::string reply;
+      session.ReadFormatted(reply, "K");
+      EXPECT_EQ(reply, row.firstReply);
+    }
+    session.WriteCommand("*IDN?");
+    transport.feed("VELMORA,TRV30K2A\n", true);
+    std::string reply;
+    session.ReadFormatted(reply, "K");
+    EXPECT_EQ(reply, "VELMORA,TRV30K2A");
+    EXPECT_EQ(transport.clears, row.clears);
+  }
 }
 
 TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {

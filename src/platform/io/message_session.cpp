@@ -33,7 +33,9 @@ auto MessageSession::exchange(Exchange&& body) -> decltype(body(std::declval<con
 }
 
 void MessageSession::send(std::string_view command, const Deadline& deadline) {
-  if (interrupted_) {
+  // The rest of an unfinished message may come before the next reply or, where the instrument drops
+  // it on a new command, never: only clearing the link keeps it from answering this command.
+  if (interrupted_ || reader_.messageUnfinished()) {
     reader_.discard();
     transport_->clearPendingInput(deadline);
     interrupted_ = false;

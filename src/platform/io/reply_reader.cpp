@@ -122,6 +122,7 @@ void ReplyReader::discard() {
   begin_ = end_ = 0;
   messageEnded_ = false;
   terminatorPending_ = false;
+  replyTaken_ = false;
 }
 
 void ReplyReader::commandSent() {
@@ -196,10 +197,14 @@ void ReplyReader::readReply(const std::function<void(std::string_view)>& consume
     if (take > 0) consume(std::string_view(unread(), take));
     if (newline) {
       begin_ += take + 1;
+      replyTaken_ = true;
       return;
     }
     begin_ = end_;
-    if (messageEnded_) return;
+    if (messageEnded_) {
+      replyTaken_ = true;
+      return;
+    }
     receiveMore(deadline);
   }
 }
@@ -219,8 +224,10 @@ size_t ReplyReader::readBlock(Int32ArrayTarget& target, const Deadline& deadline
   if (hash != '#') malformed("a block starts with \"#\", the reply with " + describeByte(hash));
   const char digits = nextByte(deadline, expectedReply);
   if (!isDigit(digits)) malformed("the block header has no digit count but " + describeByte(digits));
-  if (digits == '0') return readIndefiniteBlock(target, deadline);
-  return readDefiniteBlock(digits - '0', target, deadline, expectedReply);
+  const size_t points = digits == '0' ? readIndefiniteBlock(target, deadline)
+                                      : readDefiniteBlock(digits - '0', target, deadline, expectedReply);
+  replyTaken_ = true;
+  return points;
 }
 
 size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,

@@ -37,6 +37,11 @@ class ReplyReader {
   // A new command has gone out: with message marks, the rest of a message that has ended answered
   // an earlier command, and is dropped.
   void commandSent();
+  // With message marks: the last reply was complete before its message ended, so the rest of that
+  // message is still to come, and nothing read next can be told apart from it.
+  bool messageUnfinished() const {
+    return replyTaken_ && transport_.marksMessageEnd() && !messageEnded_;
+  }
 
  private:
   class BlockStorage;
@@ -67,6 +72,8 @@ class ReplyReader {
   bool messageEnded_ = false;
   // A definite block has been read and the end of its reply has not come yet.
   bool terminatorPending_ = false;
+  // A whole reply has been handed over since the last discard.
+  bool replyTaken_ = false;
 };
 
 }  // namespace trv3::io
