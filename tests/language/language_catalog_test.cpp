@@ -67,6 +67,42 @@ TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
   MLocaleGen::releaseLanguage();
 }
 
+// A file placed before the English component, claiming its code in a way no component may: it is
+// passed over, and the loader takes the English one.
+TEST_F(CatalogFolder, AComponentOfNoValidShapeNeverPassesForAnother) {
+  const auto claiming = [](const std::string& code, const std::string& size, const std::string& texts,
+                           const std::string& more = "") {
+    return R"({"countryCode": )" + code + R"(, "fontName": "Hijack", "fontSize": )" + size +
+           R"(, "texts": )" + texts + more + "}";
+  };
+  const std::string texts = R"({"500": "hijacked"})";
+  std::string zeros;
+  for (int i = 0; i < 10000; ++i) zeros += "0,";
+  const struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"a code past 32 bits", claiming("4294967297", "8", texts)},
+      {"a Boolean code", claiming("true", "8", texts)},
+      {"a code with a fraction", claiming("1.7", "8", texts)},
+      {"a font size past 32 bits", claiming("1", "1e300", texts)},
+      {"texts in an array", claiming("1", "8", R"(["hijacked"])")},
+      {"nested 100,000 levels deep",
+       claiming("1", "8", texts, R"(, "pad": )" + std::string(100000, '[') + std::string(100000, ']'))},
+      {"more values than any component", claiming("1", "8", texts, R"(, "pad": [)" + zeros + "0]")},
+  };
+  write("b.json", component(1, "WaveForm"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    write("a.json", c.text);
+    int32_t code = 1;
+    MLocaleGen::loadLanguage(code);
+    EXPECT_EQ(MLocaleGen::getLangText(500), "WaveForm");
+    EXPECT_EQ(MLocaleGen::getLangFontName(), "DejaVu Sans");
+    MLocaleGen::releaseLanguage();
+  }
+}
+
 TEST(InstalledLanguages, EnglishGermanAndFrenchHoldEveryTextId) {
   setCatalogFolder(TRV3_INSTALLED_LANGUAGES);
   const auto components = allOf(LanguageCatalog().FindComponents(Category));

@@ -1,17 +1,23 @@
 #include "platform/language/json_component.h"
 
 #include <charconv>
+#include <cstdint>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
+#include "platform/runtime/json_shape.h"
 
 namespace trv3::language {
 namespace {
 
 // Far above what the texts of one language take.
 constexpr size_t kLargestComponent = size_t{1} << 20;
+// A component is two levels deep and holds a value for each text: what a file nests deeper or
+// holds more of would only cost the host's memory (a megabyte of "[" parses to 80 MB).
+constexpr int kDeepestComponent = 8;
+constexpr size_t kMostComponentValues = 10000;
 
 [[noreturn]] void raiseInvalid(const std::filesystem::path& file, const std::string& why) {
   raise(rt::ObjectErrorBase + 1, "Not a language component: " + file.string() + ": " + why,
@@ -22,8 +28,21 @@ int32_t parseId(const std::string& text, const std::filesystem::path& file) {
   int32_t id = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
   if (error != std::errc() || end != text.data() + text.size())
-    raiseInvalid(file, "text id \"" + text + "\" is not a number");
+    raiseInvalid(file, "text id \"" + text + "\" is not a 32-bit whole number");
   return id;
+}
+
+// The parser's own conversion would take true as 1, cut 1.7 to 1 and wrap 4294967297 to 1, so that
+// such a component would pass for the fallback language.
+int32_t wholeNumber(const nlohmann::json& document, const char* name, const std::filesystem::path& file) {
+  const nlohmann::json& value = document.at(name);
+  if (value.is_number_integer()) {
+    const bool fits = value.is_number_unsigned()
+                          ? value.get<uint64_t>() <= uint64_t{INT32_MAX}
+                          : value.get<int64_t>() >= INT32_MIN && value.get<int64_t>() <= INT32_MAX;
+    if (fits) return value.get<int32_t>();
+  }
+  raiseInvalid(file, std::string(name) + " is not a 32-bit whole number");
 }
 
 }  // namespace
@@ -36,14 +55,18 @@ std::shared_ptr<JsonComponent> JsonComponent::load(const std::filesystem::path& 
     raise(rt::FileNotFound, "File not found: " + file.string(), "language");
   if (read.outcome == Outcome::NotAFile) raiseInvalid(file, "not a regular file");
   if (read.outcome == Outcome::TooLarge) raiseInvalid(file, "larger than 1 MiB");
+  if (const auto fault = jsonShapeFault(read.text, kDeepestComponent, kMostComponentValues))
+    raiseInvalid(file, "holds " + *fault);
   const nlohmann::json document = nlohmann::json::parse(read.text, nullptr, false);
   if (document.is_discarded() || !document.is_object()) raiseInvalid(file, "not a JSON object");
   try {
     auto component = std::make_shared<JsonComponent>();
-    component->countryCode_ = document.at("countryCode").get<int32_t>();
+    component->countryCode_ = wholeNumber(document, "countryCode", file);
     component->fontName_ = document.at("fontName").get<std::string>();
-    component->fontSize_ = document.at("fontSize").get<int32_t>();
-    for (const auto& [id, text] : document.at("texts").items())
+    component->fontSize_ = wholeNumber(document, "fontSize", file);
+    const nlohmann::json& texts = document.at("texts");
+    if (!texts.is_object()) raiseInvalid(file, "texts is not an object");
+    for (const auto& [id, text] : texts.items())
       component->texts_[parseId(id, file)] = text.get<std::string>();
     return component;
   } catch (const nlohmann::json::exception& e) {

@@ -18,6 +18,7 @@
 
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
+#include "platform/runtime/json_shape.h"
 #include "platform/settings/registry_tree.h"
 #include "platform/settings/settings_store.h"
 
@@ -80,30 +81,10 @@ constexpr size_t kLargestStore = size_t{16} << 20;
 // some hundred bytes for each, so a file within the size limit cannot take the host's memory.
 constexpr size_t kMostValues = 100000;
 
-// Whether the text is shaped as no store is: a NUL (the parser would stop there and a save drop
-// what follows), brackets outside strings nested deeper than a store can, or more values than it
-// holds. Exact for valid JSON; the parser refuses the rest.
+// Whether the text is shaped as no store is (a NUL, where the parser would stop and a save drop what
+// follows, too deep or too many values).
 bool shapedAsNoStore(std::string_view text) {
-  if (text.find('\0') != std::string_view::npos) return true;
-  int depth = 0;
-  size_t values = 0;
-  bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      if (c == '\\') ++i;
-      else if (c == '"') inString = false;
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > kDeepestNesting || ++values > kMostValues) return true;
-    } else if (c == ',') {
-      if (++values > kMostValues) return true;
-    } else if (c == ']' || c == '}') {
-      --depth;
-    }
-  }
-  return false;
+  return jsonShapeFault(text, kDeepestNesting, kMostValues).has_value();
 }
 
 FileState load(const std::filesystem::path& path, nlohmann::json& root,
