@@ -270,6 +270,11 @@ TEST(SettingsStore, TheNextReadingSeesWhatOthersDidToTheFile) {
          std::ofstream(store) << "{\"many\": [" << many << "0], " << chan8.substr(chan8.find('{') + 1);
        },
        "1", 1},
+      {"naming a key twice, which a save would leave only once",
+       [](const Path& store, const std::string& chan8) {
+         std::ofstream(store) << chan8.substr(0, chan8.rfind('}')) << R"(, "Software": {"Other": "1"}})";
+       },
+       "1", 1},
       {"an unreadable store kept elsewhere under a name too long to take a suffix",
        [](const Path& store, const std::string&) {
          const Path elsewhere = store.parent_path().parent_path() / "dotfiles" / (std::string(240, 'c') + ".json");

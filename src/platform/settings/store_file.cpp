@@ -12,9 +12,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
@@ -87,6 +89,30 @@ bool shapedAsNoStore(std::string_view text) {
   return jsonShapeFault(text, kDeepestNesting, kMostValues).has_value();
 }
 
+// The document, or none when the text is no JSON object or names one member twice in an object: the
+// parser keeps only the last, and the next save would drop the others from the user's file.
+std::optional<nlohmann::json> parseStore(const std::string& text) {
+  using Event = nlohmann::json::parse_event_t;
+  std::vector<size_t> namesRead;  // of each object being read
+  bool namedTwice = false;
+  nlohmann::json parsed = nlohmann::json::parse(
+      text,
+      [&](int, Event event, nlohmann::json& value) {
+        if (event == Event::object_start) {
+          namesRead.push_back(0);
+        } else if (event == Event::key) {
+          ++namesRead.back();
+        } else if (event == Event::object_end) {
+          namedTwice = namedTwice || value.size() != namesRead.back();
+          namesRead.pop_back();
+        }
+        return true;
+      },
+      false);
+  if (parsed.is_discarded() || !parsed.is_object() || namedTwice) return std::nullopt;
+  return parsed;
+}
+
 FileState load(const std::filesystem::path& path, nlohmann::json& root,
                FileVersion* version = nullptr) {
   root = nlohmann::json::object();
@@ -96,9 +122,9 @@ FileState load(const std::filesystem::path& path, nlohmann::json& root,
   // Not a file, too large or unreadable: set aside like a file that does not parse.
   if (file.outcome != BoundedFile::Outcome::Read) return FileState::Unparsable;
   if (shapedAsNoStore(file.text)) return FileState::Unparsable;
-  nlohmann::json parsed = nlohmann::json::parse(file.text, nullptr, false);
-  if (parsed.is_discarded() || !parsed.is_object()) return FileState::Unparsable;
-  root = std::move(parsed);
+  std::optional<nlohmann::json> parsed = parseStore(file.text);
+  if (!parsed) return FileState::Unparsable;
+  root = std::move(*parsed);
   return FileState::Parsed;
 }
 
