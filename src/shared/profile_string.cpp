@@ -14,8 +14,7 @@ namespace {
 // Far above what a table of models takes.
 constexpr size_t kLargestProfile = size_t{1} << 20;
 
-// The profile reader's blanks: a line's own end has gone already.
-std::string_view trimProfileBlanks(std::string_view text) { return trimBlanks(text, " \t\r"); }
+std::string_view trimProfileBlanks(std::string_view text) { return trimBlanks(text, " \t"); }
 
 bool sameNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && toLowerAscii(a) == toLowerAscii(b);
@@ -61,8 +60,11 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
   bool sectionSeen = false;
   bool firstLine = true;
   for (size_t start = 0; start < text.size();) {
-    const size_t end = std::min(text.find('\n', start), text.size());
+    // A line ends at LF, CR LF or a CR alone, as older editors end it: read at LF alone, a whole
+    // table became one line and its models were lost. As 8-bit text, a line's text ends at a NUL.
+    const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
     std::string_view line = std::string_view(text).substr(start, end - start);
+    line = line.substr(0, line.find('\0'));
     start = end + 1;
     if (firstLine && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);  // UTF-8 mark
     firstLine = false;

@@ -97,6 +97,27 @@ TEST_F(ModelTableTest, LongValueIsCutTo499Characters) {
   EXPECT_EQ(ModelChannels(), "2");
 }
 
+// Line ends of other editors and stray NULs: the table reads as the lines it shows.
+TEST_F(ModelTableTest, LinesEndAtACarriageReturnAloneAndTheirTextAtANul) {
+  using namespace std::string_literals;
+  const struct {
+    const char* what;
+    std::string ini;
+  } cases[] = {
+      {"CR alone", "[TRV3 series]\rModel=TRV30K2A,TRV30K4A\rChannels=2,4\r"},
+      {"CR alone, none at the end",
+       "[Other]\rModel=X\r[TRV3 series]\rModel=TRV30K2A,TRV30K4A\rChannels=2,4"},
+      {"NULs after a value", "[TRV3 series]\nModel=TRV30K2A,TRV30K4A\0\0\0\nChannels=2,4\0junk\n"s},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    writeIni(c.ini);
+    loadModelTable();
+    EXPECT_EQ(SupportedModels(), "TRV30K2A,TRV30K4A");
+    EXPECT_EQ(ModelChannels(), "2,4");
+  }
+}
+
 TEST_F(ModelTableTest, FileNameHasOneSeparatorAfterAFolderWithATrailingOne) {
   setAddinFolderOverride(folder_.string() + "/");
   EXPECT_EQ(modelTableFile().string(), (folder_ / "vlmTRV3SERdc.ini").string());
