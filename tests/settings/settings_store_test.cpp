@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -315,6 +317,43 @@ TEST(SettingsStore, TheNextReadingSeesWhatOthersDidToTheFile) {
     EXPECT_EQ(setAside, c.setAside);
     EXPECT_EQ(std::filesystem::is_symlink(store), std::string(c.what).find("elsewhere") != std::string::npos);
   }
+}
+
+// A store that can neither be read nor renamed (its folder mounted read-only): it is left as it
+// is, the user told once, and a save over it refused. In a child with a mount namespace of its own.
+TEST(SettingsStore, AnUnreadableStoreThatCannotBeSetAsideIsLeftAndToldOnce) {
+  TempConfigHome home;
+  const std::filesystem::path folder = home.storeFile().parent_path();
+  std::filesystem::create_directories(folder);
+  std::ofstream(home.storeFile()) << "{ broken";
+  std::ofstream(home.storeFile().string() + ".lock");  // as an earlier save left it
+  const timespec aMinuteAgo[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 60, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, home.storeFile().c_str(), aMinuteAgo, 0), 0);
+  constexpr int kCannotSetUp = 77;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+      _exit(kCannotSetUp);
+    std::vector<std::filesystem::path> told;
+    unreadableStoreNotice() = [&](const std::filesystem::path&, const std::filesystem::path& aside) {
+      told.push_back(aside);
+    };
+    const bool readAsEmpty =
+        GetSetting(App, Section, "Chan", "1") == "1" && GetSetting(App, Section, "Addr").empty();
+    const bool saveRefused = errorNumberOf([] { SaveSetting(App, Section, "Chan", "2"); }) == 75;
+    std::ifstream in(home.storeFile());
+    const bool left = std::string(std::istreambuf_iterator<char>(in), {}) == "{ broken";
+    _exit(readAsEmpty && saveRefused && left && told == std::vector<std::filesystem::path>{{}} ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == kCannotSetUp) GTEST_SKIP() << "no mount namespace for a read-only folder";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(SettingsStore, AChangeGivesUpOnALockHeldByAStuckProgram) {

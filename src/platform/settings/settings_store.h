@@ -55,8 +55,9 @@ void DeleteKeys(std::span<const std::string> keyPaths);
 std::filesystem::path storePath();
 
 // Tells the user that the store could not be read and was renamed aside (to "<store>.unreadable-
-// <time>-<process>"); called once per unreadable file. By default one line on standard error; a
-// host with a user interface may replace it.
+// <time>-<process>"), or, with an empty setAside, that it could not be renamed either and is left
+// as it is, nothing being saved over it; called once per unreadable file. By default one line on
+// standard error; a host with a user interface may replace it.
 using UnreadableStoreNotice =
     std::function<void(const std::filesystem::path& store, const std::filesystem::path& setAside)>;
 UnreadableStoreNotice& unreadableStoreNotice();

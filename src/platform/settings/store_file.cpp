@@ -280,8 +280,13 @@ bool settled(const FileVersion& version) {
 UnreadableStoreNotice& unreadableStoreNotice() {
   static auto* notice = new UnreadableStoreNotice([](const std::filesystem::path& store,
                                                      const std::filesystem::path& aside) {
-    std::fprintf(stderr, "trv3: the settings file %s could not be read; it was kept as %s and the "
-                         "settings start afresh.\n", store.c_str(), aside.c_str());
+    if (aside.empty())
+      std::fprintf(stderr, "trv3: the settings file %s could not be read, nor kept under another "
+                           "name; it is left as it is, and the settings start afresh without being "
+                           "saved.\n", store.c_str());
+    else
+      std::fprintf(stderr, "trv3: the settings file %s could not be read; it was kept as %s and the "
+                           "settings start afresh.\n", store.c_str(), aside.c_str());
   });
   return *notice;  // never destroyed, as lastRead()
 }
@@ -311,11 +316,20 @@ std::shared_ptr<const nlohmann::json> readStore() {
     lastRead() = {path, version, root};
   }
   if (state != FileState::Unparsable) return root;
+  bool readOrSetAside = false;
   resumeNext([&] {
     StoreLock lock(path);
     const std::filesystem::path file = storeFileBehind(path);
-    if (loadOnceStill(file, *root) == FileState::Unparsable) setAside(path, file);
+    readOrSetAside = loadOnceStill(file, *root) != FileState::Unparsable || setAside(path, file);
   });
+  if (readOrSetAside) return root;
+  // Left where it is (a folder that cannot be written, say): the user is told once, and the empty
+  // document is kept for this version, so that later readings neither wait for it nor tell again.
+  unreadableStoreNotice()(path, {});
+  if (const auto now = currentVersion(path); now && settled(*now)) {
+    std::lock_guard lock(lastReadMutex);
+    lastRead() = {path, *now, root};
+  }
   return root;
 }
 
