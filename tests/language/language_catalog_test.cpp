@@ -67,6 +67,22 @@ TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
   MLocaleGen::releaseLanguage();
 }
 
+// A size in points with a fraction is rounded; the language is still the one the file gives.
+TEST_F(CatalogFolder, AFontSizeWithAFractionIsRoundedNotRefused) {
+  const struct {
+    const char* size;
+    int32_t points;
+  } cases[] = {{"8.25", 8}, {"8.5", 8}, {"9.5", 10}, {"12", 12}, {"1e1", 10}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    write("a.json", R"({"countryCode": 1, "fontName": "DejaVu Sans", "fontSize": )" +
+                        std::string(c.size) + R"(, "texts": {}})");
+    const auto components = allOf(LanguageCatalog().FindComponents(Category));
+    ASSERT_EQ(components.size(), 1u);
+    EXPECT_EQ(components[0]->FontSize(), c.points);
+  }
+}
+
 // A file placed before the English component, claiming its code in a way no component may: it is
 // passed over, and the loader takes the English one.
 TEST_F(CatalogFolder, AComponentOfNoValidShapeNeverPassesForAnother) {

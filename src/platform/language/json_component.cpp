@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/runtime/bounded_file.h"
+#include "platform/runtime/conversions.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/json_shape.h"
 
@@ -34,15 +35,26 @@ int32_t parseId(const std::string& text, const std::filesystem::path& file) {
 
 // The parser's own conversion would take true as 1, cut 1.7 to 1 and wrap 4294967297 to 1, so that
 // such a component would pass for the fallback language.
-int32_t wholeNumber(const nlohmann::json& document, const char* name, const std::filesystem::path& file) {
-  const nlohmann::json& value = document.at(name);
+int32_t countryCode(const nlohmann::json& document, const std::filesystem::path& file) {
+  const nlohmann::json& value = document.at("countryCode");
   if (value.is_number_integer()) {
     const bool fits = value.is_number_unsigned()
                           ? value.get<uint64_t>() <= uint64_t{INT32_MAX}
                           : value.get<int64_t>() >= INT32_MIN && value.get<int64_t>() <= INT32_MAX;
     if (fits) return value.get<int32_t>();
   }
-  raiseInvalid(file, std::string(name) + " is not a 32-bit whole number");
+  raiseInvalid(file, "countryCode is not a 32-bit whole number");
+}
+
+// A size in points such as 8.25 is rounded, as a form's font size is; only what is no size at all
+// (not a number, or past 32 bits) makes the file no component.
+int32_t fontSize(const nlohmann::json& document, const std::filesystem::path& file) {
+  const nlohmann::json& value = document.at("fontSize");
+  if (value.is_number()) {
+    const double points = roundHalfEven(value.get<double>());
+    if (points >= INT32_MIN && points <= INT32_MAX) return static_cast<int32_t>(points);
+  }
+  raiseInvalid(file, "fontSize is not a number of points within 32 bits");
 }
 
 }  // namespace
@@ -61,9 +73,9 @@ std::shared_ptr<JsonComponent> JsonComponent::load(const std::filesystem::path& 
   if (document.is_discarded() || !document.is_object()) raiseInvalid(file, "not a JSON object");
   try {
     auto component = std::make_shared<JsonComponent>();
-    component->countryCode_ = wholeNumber(document, "countryCode", file);
+    component->countryCode_ = countryCode(document, file);
     component->fontName_ = document.at("fontName").get<std::string>();
-    component->fontSize_ = wholeNumber(document, "fontSize", file);
+    component->fontSize_ = fontSize(document, file);
     const nlohmann::json& texts = document.at("texts");
     if (!texts.is_object()) raiseInvalid(file, "texts is not an object");
     for (const auto& [id, text] : texts.items())
