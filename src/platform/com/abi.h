@@ -1,13 +1,18 @@
 /* The binary interface of our component model, usable from C and C++: status codes, GUIDs, UTF-16
    BSTRs, SAFEARRAYs, VARIANTs and the IUnknown / IClassFactory / IDispatch vtables. The vtable
    layout is the COM one (a pointer to a table of function pointers, `this` first), so a host written
-   in C can call the add-in.
+   in C can call the add-in. It needs C11 or C++11 (VARIANT's union has no name, so that hosts write
+   v.lVal); gcc and clang also take it as C89 or C99 without -pedantic.
 
    Memory the add-in hands to a host comes from the C heap (malloc), laid out as automation lays it:
    - a BSTR's block starts at its 32-bit length prefix: free((uint32_t*)text - 1);
    - a SAFEARRAY's elements are a block of their own (pvData); its descriptor block starts 16 bytes
      before the descriptor when fFeatures has FADF_HAVEVARTYPE, FADF_HAVEIID or FADF_RECORD (the
-     element type is then the 32-bit value just before the descriptor), else at the descriptor. */
+     element type is then the 32-bit value just before the descriptor), else at the descriptor.
+   The add-in exports no functions for this memory: a host frees it as above, and what the host's
+   by-reference variable held before the add-in writes it (an old array in wform) the add-in frees
+   so, BSTR, VARIANT and object elements included, unless the array is marked FADF_AUTO, FADF_STATIC
+   or FADF_EMBEDDED. Invoke's riid IID_NULL is GUID_NULL here. */
 #ifndef TRV3_COM_ABI_H
 #define TRV3_COM_ABI_H
 
@@ -327,16 +332,27 @@ typedef HRESULT (*DllGetClassObjectFn)(const CLSID* clsid, const IID* iid, void*
 typedef HRESULT (*DllCanUnloadNowFn)(void);
 typedef HRESULT (*DllRegisterServerFn)(void);
 
-static const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-static const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-static const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-static const IID IID_IErrorInfo = {
+/* Each unit that includes this header gets its own GUIDs, of which it may use none (a header check
+   compiling the header alone, say): unused ones draw no warning. */
+#if defined(__GNUC__) || defined(__clang__)
+#define TRV3_ABI_MAYBE_UNUSED __attribute__((unused))
+#else
+#define TRV3_ABI_MAYBE_UNUSED
+#endif
+
+static const IID IID_IUnknown TRV3_ABI_MAYBE_UNUSED = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID IID_IDispatch TRV3_ABI_MAYBE_UNUSED = {
+    0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID IID_IClassFactory TRV3_ABI_MAYBE_UNUSED = {
+    0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+static const IID IID_IErrorInfo TRV3_ABI_MAYBE_UNUSED = {
     0x1CF2B120, 0x547D, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
-static const IID IID_IThreadErrorInfo = {
+static const IID IID_IThreadErrorInfo TRV3_ABI_MAYBE_UNUSED = {
     0x65574581, 0x498A, 0x4295, {0xB4, 0xA3, 0x55, 0x87, 0xB5, 0xF1, 0x34, 0x85}};
-static const IID IID_ISupportErrorInfo = {
+static const IID IID_ISupportErrorInfo TRV3_ABI_MAYBE_UNUSED = {
     0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
-static const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+static const GUID GUID_NULL TRV3_ABI_MAYBE_UNUSED = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 #ifdef __cplusplus
 }
