@@ -22,6 +22,10 @@
 extern "C" {
 #endif
 
+/* The automation layout whatever packing the including unit has set (a host's own #pragma pack
+   would otherwise move SAFEARRAY's pvData and EXCEPINFO's members). */
+#pragma pack(push, 8)
+
 typedef int32_t HRESULT;
 typedef int16_t VARIANT_BOOL;
 typedef uint16_t VARTYPE;
@@ -353,6 +357,8 @@ static const IID IID_IThreadErrorInfo TRV3_ABI_MAYBE_UNUSED = {
 static const IID IID_ISupportErrorInfo TRV3_ABI_MAYBE_UNUSED = {
     0xDF0B3D60, 0x548F, 0x101B, {0x8E, 0x65, 0x08, 0x00, 0x2B, 0x2B, 0xD1, 0x19}};
 static const GUID GUID_NULL TRV3_ABI_MAYBE_UNUSED = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+
+#pragma pack(pop)
 
 #ifdef __cplusplus
 }
