@@ -134,14 +134,15 @@ bool sendResult(ServerConnection& connection, uint32_t xid, const std::string& r
 }  // namespace
 
 HostileInstrument::HostileInstrument(Protocol protocol, Responder responder, HostileFaults faults)
-    : protocol_(protocol), responder_(std::move(responder)), faults_(faults) {
-  server_ = std::make_unique<LoopbackServer>([this](ServerConnection& connection) {
-    if (protocol_ == Protocol::RawSocket)
-      serveRaw(connection);
-    else
-      serveVxi11(connection);
-  });
-}
+    : protocol_(protocol),
+      responder_(std::move(responder)),
+      faults_(faults),
+      server_([this](ServerConnection& connection) {
+        if (protocol_ == Protocol::RawSocket)
+          serveRaw(connection);
+        else
+          serveVxi11(connection);
+      }) {}
 
 void HostileInstrument::serveRaw(ServerConnection& connection) {
   while (const auto command = connection.readCommand()) {

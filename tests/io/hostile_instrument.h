@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "loopback_server.h"
@@ -49,7 +48,7 @@ class HostileInstrument {
   HostileInstrument(Protocol protocol, Responder responder, HostileFaults faults = {});
 
   Protocol protocol() const { return protocol_; }
-  uint16_t port() const { return server_->port(); }
+  uint16_t port() const { return server_.port(); }
   int writeCalls() const { return writeCalls_; }
   int readCalls() const { return readCalls_; }
 
@@ -62,7 +61,9 @@ class HostileInstrument {
   HostileFaults faults_;
   std::atomic<int> writeCalls_{0};
   std::atomic<int> readCalls_{0};
-  std::unique_ptr<LoopbackServer> server_;
+  // Last, and whole rather than a pointer set afterwards: its threads start in its constructor and
+  // may read everything above, its port included, without further hand-over.
+  LoopbackServer server_;
 };
 
 }  // namespace trv3::io::testing
