@@ -16,6 +16,7 @@
 #include <xcb/xcb.h>
 
 #include "platform/runtime/conversions.h"
+#include "platform/ui/qt/widget_application.h"
 #include "platform/ui/user_interface.h"
 
 namespace trv3::ui::qt {
@@ -74,7 +75,7 @@ X11Display probeX11Display() {
 
 bool displayAvailable() {
   // A host that runs Qt already has its platform; one that draws off screen shows nobody a dialog.
-  if (QCoreApplication::instance())
+  if (existingApplication())
     return !drawsNowhere(toLowerAscii(QGuiApplication::platformName().toStdString()));
   if (!screenAvailable(std::getenv)) return false;
   // X11 or Wayland without a display fails and passes on, as does a platform whose plugin is

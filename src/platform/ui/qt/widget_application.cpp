@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QThread>
 #include <clocale>
+#include <mutex>
 #include <string>
 
 #include "platform/runtime/errors.h"
@@ -13,9 +14,19 @@ namespace {
 // The run-time's number for a component that cannot create the object it needs.
 constexpr int32_t CannotCreateObject = 429;
 
+// Each apartment of a host shows dialogs of its own, and two may reach for the application at
+// once: a process holds one, so looking for it and making it are one step.
+std::mutex applicationMutex;
+
 }  // namespace
 
+QCoreApplication* existingApplication() {
+  std::lock_guard lock(applicationMutex);
+  return QCoreApplication::instance();
+}
+
 QApplication& widgetApplication() {
+  std::lock_guard lock(applicationMutex);
   if (QCoreApplication* existing = QCoreApplication::instance()) {
     auto* application = qobject_cast<QApplication*>(existing);
     if (!application) raise(CannotCreateObject, "The host's Qt application cannot show widgets");

@@ -3,8 +3,13 @@
 #pragma once
 
 class QApplication;
+class QCoreApplication;
 
 namespace trv3::ui::qt {
+
+// The process's Qt application, or nullptr while there is none; never one that another apartment
+// of the host is still making.
+QCoreApplication* existingApplication();
 
 // Raises a run-time error when the host's Qt application cannot carry widgets (it is not a
 // QApplication, or it runs on another thread).
