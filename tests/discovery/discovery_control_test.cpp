@@ -125,12 +125,14 @@ TEST(DiscoveryControl, ListKeepsSourceAndRankOrderAndDropsRepeatedAddresses) {
 }
 
 TEST(DiscoveryControl, SearchEndsAtItsDeadlineWhileASourceStillWaits) {
-  ScopedDiscoverySources sources(sourcesOf(StallingSource({supportedScope}, {foreignScope})));
+  const StallingSource stalling({supportedScope}, {foreignScope});
+  ScopedDiscoverySources sources(sourcesOf(stalling));
   DiscoveryControl control(50ms);
   control.setSettings(settingsFor({"TRV30K2A"}));
+  ASSERT_TRUE(stalling.awaitReported(Generous));
   ASSERT_TRUE(control.waitForSearch(Generous));
   EXPECT_FALSE(control.busy());
-  // What came before the deadline is shown; what the source reports after the stop is not.
+  // What came before the search ended is shown; what the source reports after the stop is not.
   EXPECT_EQ(addressesOf(control), std::vector<std::string>{supportedScope.resourceAddress});
   EXPECT_FALSE(control.pollResults());
   EXPECT_EQ(control.instruments().size(), 1u);
@@ -138,10 +140,12 @@ TEST(DiscoveryControl, SearchEndsAtItsDeadlineWhileASourceStillWaits) {
 
 TEST(DiscoveryControl, ASourceThatIgnoresTheStopHoldsUpNeitherTheSearchNorTheControlsEnd) {
   auto gate = std::make_shared<GatedSource::Gate>();
-  ScopedDiscoverySources sources(sourcesOf(GatedSource(gate), ListedSource({supportedScope})));
+  const StallingSource obeying({supportedScope});
+  ScopedDiscoverySources sources(sourcesOf(GatedSource(gate), obeying));
   {
     DiscoveryControl control(20ms);
     control.setSettings(settingsFor({}));
+    ASSERT_TRUE(obeying.awaitReported(Generous));
     ASSERT_TRUE(control.waitForSearch(Generous));
     EXPECT_EQ(control.instruments().size(), 1u);
     ASSERT_TRUE(control.searchAgain());

@@ -2,6 +2,7 @@
 // the addresses the control lists.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -24,13 +25,20 @@ class ListedSource : public DiscoverySource {
 };
 
 // Reports its list, then ignores the deadline and waits for the stop, like a probe of a silent
-// instrument, and after the stop tries to report `late` as well.
+// instrument, and after the stop tries to report `late` as well. Copies share one record of the
+// list having been reported: a short search's deadline may pass before a loaded machine even runs
+// the source, and a test that waits for the reports does not depend on that race.
 class StallingSource : public DiscoverySource {
  public:
   StallingSource(std::vector<Finding> findings, std::vector<Finding> late = {})
       : findings_(std::move(findings)), late_(std::move(late)) {}
   void discover(const SearchLimits& limits, const ReportFinding& report) override {
     for (const Finding& finding : findings_) report(finding);
+    {
+      std::lock_guard lock(reported_->mutex);
+      reported_->done = true;
+    }
+    reported_->changed.notify_all();
     std::mutex mutex;
     std::condition_variable_any never;
     std::unique_lock lock(mutex);
@@ -38,9 +46,21 @@ class StallingSource : public DiscoverySource {
     for (const Finding& finding : late_) report(finding);
   }
 
+  // Whether the list was reported within `bound`.
+  bool awaitReported(std::chrono::milliseconds bound) const {
+    std::unique_lock lock(reported_->mutex);
+    return reported_->changed.wait_for(lock, bound, [&] { return reported_->done; });
+  }
+
  private:
+  struct Reported {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+  };
   std::vector<Finding> findings_;
   std::vector<Finding> late_;
+  std::shared_ptr<Reported> reported_ = std::make_shared<Reported>();
 };
 
 // Ignores deadline and stop alike until the test opens the gate, like a probe stuck in a connect.
