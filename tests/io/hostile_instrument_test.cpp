@@ -32,6 +32,9 @@ using Protocol = HostileInstrument::Protocol;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kTimeout{1500};
+// The time-out of a row that must deliver 16 MiB: a sanitized build on a busy machine takes more
+// than kTimeout to move that much, and these rows are about memory rather than the time-out.
+constexpr milliseconds kBulkTimeout{10000};
 // What an operation may take beyond its time-out: the RPC layer's grace plus scheduling.
 constexpr milliseconds kMargin{1000};
 constexpr int64_t kPeakLimitKiB = 16 << 10;
@@ -52,16 +55,17 @@ int64_t openFds() {
                        std::filesystem::directory_iterator{});
 }
 
-std::shared_ptr<IoSession> openSession(const HostileInstrument& instrument) {
+std::shared_ptr<IoSession> openSession(const HostileInstrument& instrument,
+                                       milliseconds timeout = kTimeout) {
   const std::string port = std::to_string(instrument.port());
   if (instrument.protocol() == Protocol::RawSocket)
-    return IoResourceManager().Open("TCPIP::127.0.0.1::" + port + "::SOCKET", kTimeout);
+    return IoResourceManager().Open("TCPIP::127.0.0.1::" + port + "::SOCKET", timeout);
   const std::string address = "TCPIP::127.0.0.1::inst0::INSTR";
   auto session = std::make_shared<MessageSession>(
       address,
-      Vxi11Transport::open("127.0.0.1", "inst0", instrument.port(), Deadline(kTimeout), address),
+      Vxi11Transport::open("127.0.0.1", "inst0", instrument.port(), Deadline(timeout), address),
       IoTrace{});
-  session->SetTimeout(kTimeout);
+  session->SetTimeout(timeout);
   return session;
 }
 
@@ -91,13 +95,13 @@ int64_t run(IoSession& session, Operation operation) {
   return 0;
 }
 
-Outcome runInChild(const HostileInstrument& instrument, Operation operation) {
+Outcome runInChild(const HostileInstrument& instrument, Operation operation, milliseconds timeout) {
   Outcome outcome;
   const int64_t fdsBefore = openFds();
   std::ofstream("/proc/self/clear_refs") << "5";  // restarts the peak resident size
   const int64_t residentBefore = statusKiB("VmRSS:");
   try {
-    auto session = openSession(instrument);
+    auto session = openSession(instrument, timeout);
     const auto start = std::chrono::steady_clock::now();
     try {
       outcome.points = run(*session, operation);
@@ -114,12 +118,12 @@ Outcome runInChild(const HostileInstrument& instrument, Operation operation) {
   return outcome;
 }
 
-Outcome measure(const HostileInstrument& instrument, Operation operation) {
+Outcome measure(const HostileInstrument& instrument, Operation operation, milliseconds timeout) {
   int results[2];
   if (::pipe(results) != 0) throw std::runtime_error("no pipe");
   const pid_t child = ::fork();
   if (child == 0) {
-    const Outcome outcome = runInChild(instrument, operation);
+    const Outcome outcome = runInChild(instrument, operation, timeout);
     (void)::write(results[1], &outcome, sizeof outcome);
     ::_exit(0);
   }
@@ -156,6 +160,7 @@ struct Row {
   int32_t status;
   int64_t points = 0;  // checked on success
   HostileFaults faults = {};
+  milliseconds timeout = kTimeout;
 };
 
 const std::vector<Row>& rows() {
@@ -176,13 +181,13 @@ const std::vector<Row>& rows() {
        0,
        {.readsIgnoreRequestSize = true}},
       {"raw 16 MiB of commas as preamble", Protocol::RawSocket,
-       repeated("", ',', 16 * kMiB - 1, "\n"), Operation::Preamble, 0, 11},
+       repeated("", ',', 16 * kMiB - 1, "\n"), Operation::Preamble, 0, 11, {}, kBulkTimeout},
       {"vxi11 16 MiB of commas as preamble", Protocol::Vxi11,
-       repeated("", ',', 16 * kMiB - 1, "\n"), Operation::Preamble, 0, 11},
+       repeated("", ',', 16 * kMiB - 1, "\n"), Operation::Preamble, 0, 11, {}, kBulkTimeout},
       {"raw 16 MiB of commas as *idn?", Protocol::RawSocket, repeated("", ',', 16 * kMiB - 1, "\n"),
-       Operation::Identify, 0},
+       Operation::Identify, 0, 0, {}, kBulkTimeout},
       {"vxi11 16 MiB of commas as *idn?", Protocol::Vxi11, repeated("", ',', 16 * kMiB - 1, "\n"),
-       Operation::Identify, 0},
+       Operation::Identify, 0, 0, {}, kBulkTimeout},
       {"raw #3100 + 100 bytes, no newline", Protocol::RawSocket, repeated("#3100", 'x', 100, ""),
        Operation::Block, 0, 100},
       {"vxi11 device_write takes nothing",
@@ -218,7 +223,7 @@ TEST(HostileInstrument, EveryCaseEndsInTimeWithMemoryBoundedByWhatArrived) {
     SCOPED_TRACE(row.name);
     const HostileInstrument instrument(
         row.protocol, [&](const std::string&) { return row.reply; }, row.faults);
-    const Outcome outcome = measure(instrument, row.operation);
+    const Outcome outcome = measure(instrument, row.operation, row.timeout);
     std::printf("%-45s status %08X %6lld ms, peak %7lld KiB, %d writes, %d reads\n", row.name,
                 static_cast<unsigned>(outcome.status), static_cast<long long>(outcome.elapsedMs),
                 static_cast<long long>(outcome.peakKiB), instrument.writeCalls(),
@@ -227,7 +232,7 @@ TEST(HostileInstrument, EveryCaseEndsInTimeWithMemoryBoundedByWhatArrived) {
     if (row.status == 0 && row.points > 0) {
       EXPECT_EQ(outcome.points, row.points);
     }
-    EXPECT_LE(outcome.elapsedMs, (kTimeout + kMargin).count());
+    EXPECT_LE(outcome.elapsedMs, (row.timeout + kMargin).count());
     EXPECT_LE(outcome.peakKiB, kPeakLimitKiB);
     EXPECT_EQ(outcome.fdsLeft, 0);
     EXPECT_LE(instrument.writeCalls(), 8);
