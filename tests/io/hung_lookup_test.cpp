@@ -56,7 +56,8 @@ int openByHungName() {
   std::printf("lookup ended after %lld ms\n",
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
-  return outcome == status::Timeout && elapsed <= std::chrono::milliseconds{2500} ? kPassed
+  // Well short of the resolver's first try (5 s), with room for a busy machine.
+  return outcome == status::Timeout && elapsed <= std::chrono::milliseconds{4000} ? kPassed
                                                                                    : kFailed;
 }
 

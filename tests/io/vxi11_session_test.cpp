@@ -171,8 +171,9 @@ TEST(Vxi11Session, ClosingWaitsForASilentInstrumentNoLongerThanTheTimeOut) {
   const auto started = std::chrono::steady_clock::now();
   transport.reset();
   EXPECT_EQ(instrument.destroyedLinks(), 1);
-  // The time-out and the grace every call of the link gets; closing used to wait a whole second more.
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+  // The time-out and the grace every call of the link gets (0.6 s), with room for a busy machine;
+  // closing used to wait a whole second more.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1400));
 }
 
 TEST(Vxi11Open, UnknownDeviceNameIsRefused) {
