@@ -67,7 +67,7 @@ std::shared_ptr<JsonComponent> JsonComponent::load(const std::filesystem::path& 
     raise(rt::FileNotFound, "File not found: " + file.string(), "language");
   if (read.outcome == Outcome::NotAFile) raiseInvalid(file, "not a regular file");
   if (read.outcome == Outcome::TooLarge) raiseInvalid(file, "larger than 1 MiB");
-  if (const auto fault = jsonShapeFault(read.text, kDeepestComponent, kMostComponentValues))
+  if (const auto fault = jsonShape(read.text, kDeepestComponent, kMostComponentValues).fault)
     raiseInvalid(file, "holds " + *fault);
   const nlohmann::json document = nlohmann::json::parse(read.text, nullptr, false);
   if (document.is_discarded() || !document.is_object()) raiseInvalid(file, "not a JSON object");

@@ -2,30 +2,47 @@
 
 namespace trv3 {
 
-std::optional<std::string> jsonShapeFault(std::string_view text, int deepestNesting, size_t mostValues) {
-  if (text.find('\0') != std::string_view::npos) return "a NUL";
+JsonShape jsonShape(std::string_view text, int deepestNesting, size_t mostValues) {
+  JsonShape shape;
+  if (text.find('\0') != std::string_view::npos) {
+    shape.fault = "a NUL";
+    return shape;
+  }
   const auto tooMany = [&] { return "more than " + std::to_string(mostValues) + " values"; };
   int depth = 0;
   size_t values = 0;
   bool inString = false;
+  bool justOpened = false;  // the first entry of a container, if any, is next
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (inString) {
       if (c == '\\') ++i;
       else if (c == '"') inString = false;
-    } else if (c == '"') {
+      continue;
+    }
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    if (justOpened && c != ']' && c != '}') ++shape.entries;
+    justOpened = false;
+    if (c == '"') {
       inString = true;
     } else if (c == '[' || c == '{') {
+      justOpened = true;
       if (++depth > deepestNesting)
-        return "brackets nested deeper than " + std::to_string(deepestNesting) + " levels";
-      if (++values > mostValues) return tooMany();
+        shape.fault = "brackets nested deeper than " + std::to_string(deepestNesting) + " levels";
+      else if (++values > mostValues)
+        shape.fault = tooMany();
+      if (shape.fault) return shape;
     } else if (c == ',') {
-      if (++values > mostValues) return tooMany();
+      ++shape.entries;
+      if (++values > mostValues) {
+        shape.fault = tooMany();
+        return shape;
+      }
     } else if (c == ']' || c == '}') {
       --depth;
     }
   }
-  return std::nullopt;
+  return shape;
 }
 
 }  // namespace trv3

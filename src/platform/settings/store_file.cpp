@@ -16,7 +16,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
@@ -83,33 +82,15 @@ constexpr size_t kLargestStore = size_t{16} << 20;
 // some hundred bytes for each, so a file within the size limit cannot take the host's memory.
 constexpr size_t kMostValues = 100000;
 
-// Whether the text is shaped as no store is (a NUL, where the parser would stop and a save drop what
-// follows, too deep or too many values).
-bool shapedAsNoStore(std::string_view text) {
-  return jsonShapeFault(text, kDeepestNesting, kMostValues).has_value();
-}
+// A NUL (where the parser would stop and a save drop what follows), too deep or too many values.
+JsonShape storeShape(std::string_view text) { return jsonShape(text, kDeepestNesting, kMostValues); }
 
 // The document, or none when the text is no JSON object or names one member twice in an object: the
 // parser keeps only the last, and the next save would drop the others from the user's file.
-std::optional<nlohmann::json> parseStore(const std::string& text) {
-  using Event = nlohmann::json::parse_event_t;
-  std::vector<size_t> namesRead;  // of each object being read
-  bool namedTwice = false;
-  nlohmann::json parsed = nlohmann::json::parse(
-      text,
-      [&](int, Event event, nlohmann::json& value) {
-        if (event == Event::object_start) {
-          namesRead.push_back(0);
-        } else if (event == Event::key) {
-          ++namesRead.back();
-        } else if (event == Event::object_end) {
-          namedTwice = namedTwice || value.size() != namesRead.back();
-          namesRead.pop_back();
-        }
-        return true;
-      },
-      false);
-  if (parsed.is_discarded() || !parsed.is_object() || namedTwice) return std::nullopt;
+std::optional<nlohmann::json> parseStore(const std::string& text, size_t entriesWritten) {
+  nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
+  if (parsed.is_discarded() || !parsed.is_object() || jsonEntries(parsed) != entriesWritten)
+    return std::nullopt;
   return parsed;
 }
 
@@ -121,8 +102,9 @@ FileState load(const std::filesystem::path& path, nlohmann::json& root,
   if (file.outcome == BoundedFile::Outcome::Missing) return FileState::Missing;
   // Not a file, too large or unreadable: set aside like a file that does not parse.
   if (file.outcome != BoundedFile::Outcome::Read) return FileState::Unparsable;
-  if (shapedAsNoStore(file.text)) return FileState::Unparsable;
-  std::optional<nlohmann::json> parsed = parseStore(file.text);
+  const JsonShape shape = storeShape(file.text);
+  if (shape.fault) return FileState::Unparsable;
+  std::optional<nlohmann::json> parsed = parseStore(file.text, shape.entries);
   if (!parsed) return FileState::Unparsable;
   root = std::move(*parsed);
   return FileState::Parsed;
@@ -223,7 +205,7 @@ std::string storeText(const std::filesystem::path& path, const nlohmann::json& r
   using nlohmann::json;
   std::string text = root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
   if (text.size() > kLargestStore) text = root.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
-  if (text.size() > kLargestStore || shapedAsNoStore(text))
+  if (text.size() > kLargestStore || storeShape(text).fault)
     raise(PathFileAccessError, "Path/File access error: cannot write " + path.string() +
                                    ": the settings would be more than a reading takes (16 MiB, " +
                                    std::to_string(kMostValues) + " values)");
