@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
@@ -33,16 +34,18 @@ int32_t parseId(const std::string& text, const std::filesystem::path& file) {
   return id;
 }
 
-// The parser's own conversion would take true as 1, cut 1.7 to 1 and wrap 4294967297 to 1, so that
-// such a component would pass for the fallback language.
+// A number the file states, as a 32-bit integer; none past that range.
+std::optional<int32_t> inInt32(double value) {
+  if (!(value >= INT32_MIN && value <= INT32_MAX)) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+// Only a whole number: the parser's own conversion would take true as 1, cut 1.7 to 1 and wrap
+// 4294967297 to 1, so that such a component would pass for the fallback language.
 int32_t countryCode(const nlohmann::json& document, const std::filesystem::path& file) {
   const nlohmann::json& value = document.at("countryCode");
-  if (value.is_number_integer()) {
-    const bool fits = value.is_number_unsigned()
-                          ? value.get<uint64_t>() <= uint64_t{INT32_MAX}
-                          : value.get<int64_t>() >= INT32_MIN && value.get<int64_t>() <= INT32_MAX;
-    if (fits) return value.get<int32_t>();
-  }
+  if (value.is_number_integer())
+    if (const auto code = inInt32(value.get<double>())) return *code;
   raiseInvalid(file, "countryCode is not a 32-bit whole number");
 }
 
@@ -50,10 +53,8 @@ int32_t countryCode(const nlohmann::json& document, const std::filesystem::path&
 // (not a number, or past 32 bits) makes the file no component.
 int32_t fontSize(const nlohmann::json& document, const std::filesystem::path& file) {
   const nlohmann::json& value = document.at("fontSize");
-  if (value.is_number()) {
-    const double points = roundHalfEven(value.get<double>());
-    if (points >= INT32_MIN && points <= INT32_MAX) return static_cast<int32_t>(points);
-  }
+  if (value.is_number())
+    if (const auto points = inInt32(roundHalfEven(value.get<double>()))) return *points;
   raiseInvalid(file, "fontSize is not a number of points within 32 bits");
 }
 
