@@ -104,7 +104,6 @@ TEST_F(ModelTableTest, LinesEndAtACarriageReturnAloneAndTheirTextAtANul) {
     const char* what;
     std::string ini;
   } cases[] = {
-      {"CR alone", "[TRV3 series]\rModel=TRV30K2A,TRV30K4A\rChannels=2,4\r"},
       {"CR alone, none at the end",
        "[Other]\rModel=X\r[TRV3 series]\rModel=TRV30K2A,TRV30K4A\rChannels=2,4"},
       {"NULs after a value", "[TRV3 series]\nModel=TRV30K2A,TRV30K4A\0\0\0\nChannels=2,4\0junk\n"s},

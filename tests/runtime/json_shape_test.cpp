@@ -14,11 +14,8 @@ TEST(JsonShape, EntriesAsWrittenMatchTheParsedDocumentUnlessAMemberIsNamedTwice)
     const char* text;
     bool namedTwice;
   } cases[] = {
-      {R"({})", false},
-      {R"( { "a" : [ ] , "b" : { } } )", false},
-      {"{\n\t\"a\\\"\": [1, [2, 3], {\"x\": null}],\r\n \"b\": \"}{,[\\\\\"}", false},
+      {"{\n\t\"a\\\"\": [1, [ ], {\"x\": {}}],\r\n \"b\": \"}{,[\\\\\"}", false},
       {R"({"a": [[], [[]], {"": ""}], "c": "\u0022,"})", false},
-      {R"({"a": 1, "a": 2})", true},
       {R"({"a": {"b": 1, "c": 2, "b": 3}})", true},
       {R"({"s": {"t": [1]}, "s": {}})", true},
   };
