@@ -1,8 +1,8 @@
 /* The binary interface of our component model, usable from C and C++: status codes, GUIDs, UTF-16
    BSTRs, SAFEARRAYs, VARIANTs and the IUnknown / IClassFactory / IDispatch vtables. The vtable
    layout is the COM one (a pointer to a table of function pointers, `this` first), so a host written
-   in C can call the add-in. It needs C11 or C++11 (VARIANT's union has no name, so that hosts write
-   v.lVal); gcc and clang also take it as C89 or C99 without -pedantic.
+   in C can call the add-in. It compiles as C89 and C++98 or later; before C11, -pedantic warns of
+   VARIANT's nameless union (hosts write v.lVal, as with the platform's own header).
 
    Memory the add-in hands to a host comes from the C heap (malloc), laid out as automation lays it:
    - a BSTR's block starts at its 32-bit length prefix: free((uint32_t*)text - 1);
@@ -217,15 +217,23 @@ typedef struct VARIANT {
 } VARIANT;
 typedef VARIANT VARIANTARG;
 
-#ifdef __cplusplus
+/* Older hosts build as C89 or C++98, which lack static assertions: there an array of negative
+   size stands in for a failed one. */
+#if defined(__cplusplus) && __cplusplus >= 201103L
 #define TRV3_ABI_ASSERT(condition, message) static_assert(condition, message)
-#else
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define TRV3_ABI_ASSERT(condition, message) _Static_assert(condition, message)
+#else
+#define TRV3_ABI_ASSERT_NAMED(condition, line) typedef char trv3_abi_assert_##line[(condition) ? 1 : -1]
+#define TRV3_ABI_ASSERT_AT(condition, line) TRV3_ABI_ASSERT_NAMED(condition, line)
+#define TRV3_ABI_ASSERT(condition, message) TRV3_ABI_ASSERT_AT(condition, __LINE__)
 #endif
 TRV3_ABI_ASSERT(sizeof(DECIMAL) == 16, "DECIMAL is 16 bytes");
 TRV3_ABI_ASSERT(sizeof(VARIANT) >= sizeof(DECIMAL), "a DECIMAL fits in a VARIANT");
 TRV3_ABI_ASSERT(sizeof(VARIANT) == 8 + 2 * sizeof(void*), "VARIANT has the automation size");
 #undef TRV3_ABI_ASSERT
+#undef TRV3_ABI_ASSERT_AT
+#undef TRV3_ABI_ASSERT_NAMED
 
 typedef struct DISPPARAMS {
   VARIANTARG* rgvarg; /* arguments in reverse order */
@@ -343,8 +351,8 @@ typedef HRESULT (*DllRegisterServerFn)(void);
 #else
 #define TRV3_ABI_MAYBE_UNUSED
 #endif
-#define TRV3_ABI_GUID(name, data1, data2, data3, ...) \
-  static const GUID name TRV3_ABI_MAYBE_UNUSED = {data1, data2, data3, {__VA_ARGS__}}
+#define TRV3_ABI_GUID(name, data1, data2, data3, b0, b1, b2, b3, b4, b5, b6, b7) \
+  static const GUID name TRV3_ABI_MAYBE_UNUSED = {data1, data2, data3, {b0, b1, b2, b3, b4, b5, b6, b7}}
 
 TRV3_ABI_GUID(IID_IUnknown, 0x00000000, 0x0000, 0x0000, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
 TRV3_ABI_GUID(IID_IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
