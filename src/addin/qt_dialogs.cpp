@@ -16,7 +16,10 @@ std::unique_ptr<trv3::ui::UserInterface> loadQtUserInterface() {
       trv3::fileBesideModuleOf(reinterpret_cast<const void*>(&loadQtUserInterface), trv3::ui::QtModuleFileName));
   const auto entry = module.function<trv3::ui::QtModuleEntry>(trv3::ui::QtModuleEntryName);
   if (entry == nullptr) throw std::runtime_error("cannot load the Qt dialogs: " + module.failure());
-  return std::unique_ptr<trv3::ui::UserInterface>(entry());
+  std::string whyNot;
+  std::unique_ptr<trv3::ui::UserInterface> userInterface(entry(whyNot));
+  if (!userInterface) throw std::runtime_error(whyNot);
+  return userInterface;
 }
 
 [[maybe_unused]] const bool qtDialogsAvailable =

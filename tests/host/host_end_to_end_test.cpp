@@ -369,11 +369,15 @@ TEST_F(HostEndToEnd, AScreenNoQtPlatformCanReachNeverTakesTheHostDown) {
   const struct {
     const char* setting;
     Environment changes;
+    std::string why;
   } cases[] = {
       // Without a session type Qt tries X11 alone.
-      {"a Wayland socket and no X server", {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}}},
+      {"a Wayland socket and no X server",
+       {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}},
+       "(the X display (DISPLAY not set) cannot be reached)"},
       {"an X server that accepts and never answers",
-       {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}, {"DISPLAY", silentServer.display}}},
+       {{"QT_QPA_PLATFORM", std::nullopt}, {"XDG_SESSION_TYPE", std::nullopt}, {"DISPLAY", silentServer.display}},
+       "(the X display " + silentServer.display + " does not answer)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.setting);
@@ -384,7 +388,7 @@ TEST_F(HostEndToEnd, AScreenNoQtPlatformCanReachNeverTakesTheHostDown) {
     for (const auto& [name, value] : c.changes) changes[name] = value;
     const ChildResult fetch = host({"fetch"}, changes);
     EXPECT_EQ(fetch.exitStatus, 2) << fetch.err;
-    EXPECT_THAT(fetch.err, HasSubstr("user interface \"qt\" is not available; using the script backend"));
+    EXPECT_THAT(fetch.err, HasSubstr("user interface \"qt\" is not available " + c.why + "; using the script backend"));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -73,29 +74,53 @@ X11Display probeX11Display() {
 
 }  // namespace
 
-bool displayAvailable() {
+std::optional<std::string> whyNoDisplay() {
   // A host that runs Qt already has its platform; one that draws off screen shows nobody a dialog.
-  if (existingApplication())
-    return !drawsNowhere(toLowerAscii(QGuiApplication::platformName().toStdString()));
-  if (!screenAvailable(std::getenv)) return false;
+  if (existingApplication()) {
+    const std::string platform = toLowerAscii(QGuiApplication::platformName().toStdString());
+    if (drawsNowhere(platform)) return "the host's Qt application draws on no screen (platform " + platform + ")";
+    return std::nullopt;
+  }
+  if (!screenAvailable(std::getenv)) {
+    if (environment("QT_QPA_PLATFORM").empty()) return "no DISPLAY and no Wayland compositor's socket";
+    return "no screen for QT_QPA_PLATFORM=" + std::string(environment("QT_QPA_PLATFORM"));
+  }
   // X11 or Wayland without a display fails and passes on, as does a platform whose plugin is
   // missing; any other platform would start (or end the host) drawing nowhere or on a screen that
-  // cannot be checked.
-  return firstStartingPlatformShows(platformsQtTries(), [](const std::string& name) {
-    if (name.starts_with("wayland"))
-      return platformPluginInstalled("wayland") && waylandSocketPresent(std::getenv) ? PlatformStart::Shows
-                                                                                      : PlatformStart::PassesOn;
+  // cannot be checked. Each platform tried adds why it cannot show the dialog.
+  std::string why;
+  const auto cannot = [&why](const std::string& reason) {
+    why += (why.empty() ? "" : "; ") + reason;
+  };
+  const auto pluginMissing = [&](const std::string& name) {
+    if (platformPluginInstalled(QString::fromStdString(name))) return false;
+    cannot("Qt's " + name + " platform plugin is not installed");
+    return true;
+  };
+  const bool shows = firstStartingPlatformShows(platformsQtTries(), [&](const std::string& name) {
+    if (name.starts_with("wayland")) {
+      if (pluginMissing("wayland")) return PlatformStart::PassesOn;
+      if (waylandSocketPresent(std::getenv)) return PlatformStart::Shows;
+      cannot("no Wayland compositor's socket");
+      return PlatformStart::PassesOn;
+    }
     if (name == "xcb") {
-      if (!platformPluginInstalled("xcb")) return PlatformStart::PassesOn;
+      if (pluginMissing("xcb")) return PlatformStart::PassesOn;
+      const std::string display = environment("DISPLAY").empty() ? "(DISPLAY not set)" : std::string(environment("DISPLAY"));
       switch (probeX11Display()) {
         case X11Display::Answers: return PlatformStart::Shows;
-        case X11Display::Fails: return PlatformStart::PassesOn;
-        case X11Display::Silent: return PlatformStart::TakenUnseen;  // Qt would wait on it for ever
+        case X11Display::Fails: cannot("the X display " + display + " cannot be reached"); return PlatformStart::PassesOn;
+        case X11Display::Silent:  // Qt would wait on it for ever
+          cannot("the X display " + display + " does not answer");
+          return PlatformStart::TakenUnseen;
       }
     }
-    return platformPluginInstalled(QString::fromStdString(name)) ? PlatformStart::TakenUnseen
-                                                                 : PlatformStart::PassesOn;
+    if (pluginMissing(name)) return PlatformStart::PassesOn;
+    cannot("the Qt platform " + name + " cannot be checked for a screen");
+    return PlatformStart::TakenUnseen;
   });
+  if (shows) return std::nullopt;
+  return why.empty() ? "no Qt platform to try" : why;
 }
 
 }  // namespace trv3::ui::qt

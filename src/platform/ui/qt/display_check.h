@@ -3,8 +3,12 @@
 // must never take the host down.
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace trv3::ui::qt {
 
-bool displayAvailable();
+// Why Qt cannot open its windows here, for the user; nothing when it can.
+std::optional<std::string> whyNoDisplay();
 
 }  // namespace trv3::ui::qt

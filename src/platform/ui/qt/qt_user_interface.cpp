@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/qt/display_check.h"
 #include "platform/ui/qt/form_dialog.h"
@@ -55,8 +56,11 @@ void QtUserInterface::showMousePointer(const Form& form, int16_t pointer) {
     if (&window->form() == &form) window->showMousePointer(pointer);
 }
 
-std::unique_ptr<UserInterface> createQtUserInterface() {
-  if (!displayAvailable()) return nullptr;
+std::unique_ptr<UserInterface> createQtUserInterface(std::string& whyNot) {
+  if (std::optional<std::string> why = whyNoDisplay()) {
+    whyNot = std::move(*why);
+    return nullptr;
+  }
   return std::make_unique<QtUserInterface>();
 }
 

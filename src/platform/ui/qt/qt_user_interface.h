@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ui/user_interface.h"
@@ -24,7 +25,7 @@ class QtUserInterface : public UserInterface {
   std::vector<FormDialog*> displays_;
 };
 
-// The backend, or nullptr when Qt cannot open windows in this process.
-std::unique_ptr<UserInterface> createQtUserInterface();
+// The backend, or nullptr, with why, when Qt cannot open windows in this process.
+std::unique_ptr<UserInterface> createQtUserInterface(std::string& whyNot);
 
 }  // namespace trv3::ui::qt
