@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "acquisition/FetchWaveform.h"
+#include "block_fixtures.h"
 #include "hostile_instrument.h"
 #include "platform/runtime/clock.h"
 #include "platform/ui/script_user_interface.h"
@@ -30,9 +31,9 @@ constexpr std::chrono::milliseconds kMargin{1000};
 HostileReply line(std::string text) { return HostileReply{std::move(text) + "\n", ' ', 0, {}}; }
 
 // A two-channel model with channel 1 displayed, in normal acquisition, whose data query gets
-// `data`.
-HostileInstrument::Responder scopeAnswering(HostileReply data) {
-  return [data](const std::string& message) {
+// `data` and whose preamble reply is followed at once by `afterPreamble`.
+HostileInstrument::Responder scopeAnswering(HostileReply data, std::string afterPreamble = {}) {
+  return [data, afterPreamble](const std::string& message) {
     static const std::map<std::string, std::string> answers = {
         {"*IDN?", "VELMORA,TRV30K2A,MY0001,03.10"},
         {"*idn?", "VELMORA,TRV30K2A,MY0001,03.10"},
@@ -42,7 +43,10 @@ HostileInstrument::Responder scopeAnswering(HostileReply data) {
         {"waveform:preamble?", "0,0,100,1,1E-06,0,0,0.04,0,127"}};
     if (message == "waveform:data?") return data;
     const auto answer = answers.find(message);
-    return answer == answers.end() ? HostileReply{} : line(answer->second);
+    if (answer == answers.end()) return HostileReply{};
+    HostileReply reply = line(answer->second);
+    if (message == "waveform:preamble?") reply.head += afterPreamble;
+    return reply;
   };
 }
 
@@ -110,6 +114,24 @@ TEST_F(HostileFetch, EveryFaultyDataReplyGivesOneMessageAndTheNextFetchDelivers)
     EXPECT_EQ(state.WaveFormResult(), 1);
     EXPECT_EQ(wform.int32Elements().size(), 100u);
   }
+}
+
+// An extra line after the preamble reply, here a block as long as the real one, is never read as
+// the data: the fetch delivers the waveform that a sound instrument gives.
+TEST_F(HostileFetch, ExtraLineAfterThePreambleIsNeverReadAsTheData) {
+  const HostileReply data = line(io::testing::definiteBlock(io::testing::everyCode(100)));
+  const HostileInstrument sound(HostileInstrument::Protocol::RawSocket, scopeAnswering(data));
+  ASSERT_TRUE(fetchFrom(sound).empty());
+  const auto soundCodes = wform.int32Elements();
+  const std::vector<int32_t> expected(soundCodes.begin(), soundCodes.end());
+
+  const std::string otherBlock = io::testing::definiteBlock(std::string(100, 'y')) + "\n";
+  const HostileInstrument lying(HostileInstrument::Protocol::RawSocket,
+                                scopeAnswering(data, otherBlock));
+  EXPECT_TRUE(fetchFrom(lying).empty());
+  EXPECT_EQ(state.WaveFormResult(), 1);
+  const auto delivered = wform.int32Elements();
+  EXPECT_EQ(std::vector<int32_t>(delivered.begin(), delivered.end()), expected);
 }
 
 }  // namespace

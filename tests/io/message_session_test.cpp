@@ -162,6 +162,59 @@ TEST(MessageSessionMarks, TheRestOfAMessageNeverAnswersTheNextQuery) {
   }
 }
 
+// On a byte stream an instrument may send more than its replies: what has arrived by the time a
+// command goes out answers none of ours and is dropped, a flood of it clears the link, and a
+// block's newline still to come stays expected.
+TEST(MessageSessionStream, InputThatArrivedUnaskedNeverAnswersTheNextQuery) {
+  enum class First { Text, Block, Command };  // a query of "1", of a one-point block, or a command
+  struct Row {
+    const char* name;
+    First first;
+    std::string reply;         // the first exchange's reply as it arrives before it is read
+    std::string afterwards;    // what arrives after that, before the next command
+    std::string beforeAnswer;  // what arrives after the next command, before its answer
+    int clears;
+  };
+  const std::vector<Row> rows = {
+      {"extra line after a reply", First::Text, "1\nEXTRA\n", "", "", 0},
+      {"extra line arriving once the reply was read", First::Text, "1\n", "EXTRA\n", "", 0},
+      {"reply to a command", First::Command, "", "1\n", "", 0},
+      {"flood of input nobody asked for", First::Command, "", std::string(size_t{5} << 20, 'x'), "",
+       1},
+      {"honest block, its newline after the next command", First::Block, "#11a", "", "\r\n", 0},
+  };
+  constexpr size_t kPiece = size_t{1} << 16;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto owned = std::make_unique<ScriptedTransport>(false, kPiece, /*receivesUnasked=*/true);
+    ScriptedTransport& transport = *owned;
+    MessageSession session("TCPIP::127.0.0.1::5025::SOCKET", std::move(owned), IoTrace{});
+    session.SetLongestTextReply(64);  // a reply run into the flood fails short
+    if (row.first == First::Command) {
+      session.WriteCommand(":STOP");
+    } else if (row.first == First::Text) {
+      session.WriteCommand("CHAN1:DISP?");
+      transport.feed(row.reply);
+      std::string first;
+      session.ReadFormatted(first, "K");
+      EXPECT_EQ(first, "1");
+    } else {
+      session.WriteCommand("waveform:data?");
+      transport.feed(row.reply);
+      VectorTarget target;
+      session.ReadFormatted(target, "I1");
+      EXPECT_EQ(target.values, std::vector<int32_t>{'a'});
+    }
+    transport.feedInPieces(row.afterwards, kPiece);
+    session.WriteCommand("*IDN?");
+    transport.feed(row.beforeAnswer + "VELMORA,TRV30K2A\n");
+    std::string reply;
+    session.ReadFormatted(reply, "K");
+    EXPECT_EQ(reply, "VELMORA,TRV30K2A");
+    EXPECT_EQ(transport.clears, row.clears);
+  }
+}
+
 TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("trv3_io_trace_" + std::to_string(::getpid()) + ".log");

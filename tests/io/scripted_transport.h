@@ -1,5 +1,6 @@
 // A transport that plays back scripted pieces of input and records what is sent to it; when the
-// script runs out the instrument is silent, which the transport reports as a time-out.
+// script runs out the instrument is silent, which the transport reports as a time-out. As a byte
+// stream that receives unasked, everything queued so far counts as arrived.
 #pragma once
 
 #include <deque>
@@ -13,8 +14,9 @@ namespace trv3::io::testing {
 
 class ScriptedTransport : public ByteTransport {
  public:
-  explicit ScriptedTransport(bool marksEnd = false, size_t receiveSize = 64)
-      : marksEnd_(marksEnd), receiveSize_(receiveSize) {}
+  explicit ScriptedTransport(bool marksEnd = false, size_t receiveSize = 64,
+                             bool receivesUnasked = false)
+      : marksEnd_(marksEnd), receivesUnasked_(receivesUnasked), receiveSize_(receiveSize) {}
 
   // Queues input; `end` marks the end of the message with its last byte.
   void feed(std::string bytes, bool end = false) { pieces_.push_back({std::move(bytes), end}); }
@@ -26,15 +28,13 @@ class ScriptedTransport : public ByteTransport {
   void send(std::string_view message, const Deadline&) override { sent.emplace_back(message); }
   ReceivedPiece receive(std::span<char> buffer, size_t, const Deadline&) override {
     if (pieces_.empty()) raiseIoError(status::Timeout, "Timeout expired before operation completed", "");
-    Piece& piece = pieces_.front();
-    const size_t size = std::min(buffer.size(), piece.bytes.size());
-    std::copy_n(piece.bytes.begin(), size, buffer.begin());
-    piece.bytes.erase(0, size);
-    const bool end = piece.bytes.empty() && piece.end;
-    if (piece.bytes.empty()) pieces_.pop_front();
-    return {size, end};
+    return take(buffer);
   }
   bool marksMessageEnd() const override { return marksEnd_; }
+  bool receivesUnasked() const override { return receivesUnasked_; }
+  size_t receiveArrived(std::span<char> buffer) override {
+    return pieces_.empty() ? 0 : take(buffer).size;
+  }
   void clearPendingInput(const Deadline&) override {
     pieces_.clear();
     ++clears;
@@ -47,12 +47,23 @@ class ScriptedTransport : public ByteTransport {
   int clears = 0;
 
  private:
+  ReceivedPiece take(std::span<char> buffer) {
+    Piece& piece = pieces_.front();
+    const size_t size = std::min(buffer.size(), piece.bytes.size());
+    std::copy_n(piece.bytes.begin(), size, buffer.begin());
+    piece.bytes.erase(0, size);
+    const bool end = piece.bytes.empty() && piece.end;
+    if (piece.bytes.empty()) pieces_.pop_front();
+    return {size, end};
+  }
+
   struct Piece {
     std::string bytes;
     bool end;
   };
   std::deque<Piece> pieces_;
   bool marksEnd_;
+  bool receivesUnasked_;
   size_t receiveSize_;
 };
 

@@ -130,33 +130,35 @@ std::optional<std::string> Cell::faultArgument() const {
   return phase.command + "=" + fault.kind + "@1";
 }
 
-Ending expectedEnding(const Cell& cell) {
+std::vector<Ending> expectedEndings(const Cell& cell) {
   const std::string& kind = cell.fault.kind;
   const Phase& phase = cell.phase;
   const bool socket = cell.transport == Transport::Socket;
-  if (phase.kind == PhaseKind::Open) return Ending::NotOpened;
+  if (phase.kind == PhaseKind::Open) return {Ending::NotOpened};
   if (phase.kind == PhaseKind::Command) {
     // A command has no answer to withhold or to slow down. A dropped connection fails the next
-    // exchange of the transfer. Over a raw socket a busy instrument answers nothing else either,
-    // and an answer nobody asked for is read as the preamble; over VXI-11 answers wait to be
-    // read, and the next command discards one that was not.
-    if (kind == "silent" || kind.starts_with("trickle")) return Ending::Delivered;
-    if (kind.starts_with("close_after")) return Ending::FetchFailed;
-    return socket ? Ending::FetchFailed : Ending::Delivered;
+    // exchange of the transfer, and over a raw socket a busy instrument answers nothing else
+    // either. An answer nobody asked for: over VXI-11 answers wait to be read, and the next
+    // command discards one that was not; over a raw socket the next command drops it if it has
+    // arrived by then, and if not it is read as the preamble, which it is not.
+    if (kind == "silent" || kind.starts_with("trickle")) return {Ending::Delivered};
+    if (kind.starts_with("close_after")) return {Ending::FetchFailed};
+    if (kind == "garbage" && socket) return {Ending::Delivered, Ending::FetchFailed};
+    return {socket ? Ending::FetchFailed : Ending::Delivered};
   }
   // The mode check reads any answer it cannot use as a refusal; only a time-out lets the
   // instrument go.
-  if (phase.name == "mode check" && kind.starts_with("close_after")) return Ending::RefusedMode;
+  if (phase.name == "mode check" && kind.starts_with("close_after")) return {Ending::RefusedMode};
   // A session reconnects after an interrupted exchange, so a dropped connection costs the answer
   // it cut and no more.
   if (kind == "silent" || kind.starts_with("delay") || kind.starts_with("close_after"))
-    return onLostAnswer(phase);
+    return {onLostAnswer(phase)};
   if (kind.starts_with("trickle"))
-    return answerOutlastsTimeout(phase) ? onLostAnswer(phase) : Ending::Delivered;
-  if (kind == "garbage") return onWrongAnswer(phase);
+    return {answerOutlastsTimeout(phase) ? onLostAnswer(phase) : Ending::Delivered};
+  if (kind == "garbage") return {onWrongAnswer(phase)};
   // The block's length says where it ends; the missing newline loses nothing.
-  if (kind == "no_newline") return Ending::Delivered;
-  return Ending::FetchFailed;  // NaN preamble, absurd point count, lying block header
+  if (kind == "no_newline") return {Ending::Delivered};
+  return {Ending::FetchFailed};  // NaN preamble, absurd point count, lying block header
 }
 
 const char* endingName(Ending ending) {
@@ -172,9 +174,9 @@ const char* endingName(Ending ending) {
   return "";
 }
 
-Outcome expectedOutcome(const Cell& cell, const std::string& address) {
+Outcome outcomeOf(Ending ending, const std::string& address) {
   const std::string unable = "Unable to communicate with instrument";
-  switch (const Ending ending = expectedEnding(cell)) {
+  switch (ending) {
     case Ending::NotOpened: return {ending, {unable}, 2};
     case Ending::RefusedInstrument: return {ending, {kText510 + " " + address, unable}, 2};
     case Ending::RefusedMode:

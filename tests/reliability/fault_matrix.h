@@ -82,9 +82,10 @@ inline const std::string kText512 = "The acquisition mode is not supported.";
 inline const std::string kText515 = "Did not answer, disconnected:";
 inline const std::string kText516 = "Unusable answers, disconnected:";
 
-Ending expectedEnding(const Cell& cell);
+// The ending a cell must have, or the endings between which the time the instrument takes decides.
+std::vector<Ending> expectedEndings(const Cell& cell);
 // "unable", "510", "512", "508" or "delivered": the message the user sees, or none.
 const char* endingName(Ending ending);
-Outcome expectedOutcome(const Cell& cell, const std::string& address);
+Outcome outcomeOf(Ending ending, const std::string& address);
 
 }  // namespace trv3::reliability

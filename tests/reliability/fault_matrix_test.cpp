@@ -103,10 +103,19 @@ TEST_P(FaultMatrix, TellsTheUserOnceEndsInTimeLeaksNothingAndRecovers) {
     address = silentPortmapper ? "TCPIP::127.0.0.1::INSTR" : silentPort->socketAddress();
   }
   const size_t descriptorsBefore = openDescriptors();
-  const Outcome expected = expectedOutcome(cell, address);
-  RecordProperty("ending", endingName(expected.ending));
+  const std::vector<Ending> endings = expectedEndings(cell);
+  std::string names;
+  for (const Ending ending : endings)
+    names += (names.empty() ? "" : " or ") + std::string(endingName(ending));
+  RecordProperty("ending", names);
 
   const Fetched faulty = fetch(address, actions);
+  // Where the instrument's timing decides, the messages tell which ending it took.
+  Outcome expected = outcomeOf(endings.front(), address);
+  for (const Ending ending : endings) {
+    const Outcome possible = outcomeOf(ending, address);
+    if (possible.messages == faulty.messages) expected = possible;
+  }
   EXPECT_EQ(faulty.messages, expected.messages);
   EXPECT_EQ(state.WaveFormResult(), expected.waveFormResult);
   if (expected.ending == Ending::Delivered) {

@@ -31,6 +31,14 @@ class ByteTransport {
   // Whether receive marks the ends of messages; where it does not, only a newline ends a reply.
   virtual bool marksMessageEnd() const = 0;
 
+  // Whether the instrument's bytes come whether or not a read asks for them, as on a raw byte
+  // stream: then whatever is there when a command goes out answers none of ours. Elsewhere input
+  // comes only in answer to a read.
+  virtual bool receivesUnasked() const { return false; }
+  // With receivesUnasked: what has arrived, taken without waiting; at most buffer.size() bytes, 0
+  // when nothing has (a closed link is left to the exchange that follows).
+  virtual size_t receiveArrived(std::span<char> /*buffer*/) { return 0; }
+
   // Brings the link back to a clean state after an interrupted exchange, so that the remains of
   // an old reply never answer the next command.
   virtual void clearPendingInput(const Deadline& deadline) = 0;

@@ -34,8 +34,10 @@ auto MessageSession::exchange(Exchange&& body) -> decltype(body(std::declval<con
 
 void MessageSession::send(std::string_view command, const Deadline& deadline) {
   // The rest of an unfinished message may come before the next reply or, where the instrument drops
-  // it on a new command, never: only clearing the link keeps it from answering this command.
-  if (interrupted_ || reader_.messageUnfinished()) {
+  // it on a new command, never: only clearing the link keeps it from answering this command. On a
+  // byte stream, what has arrived unasked by now answers none of ours either (a new command drops
+  // an unread reply, as it does on the instrument); a flood of it clears the link.
+  if (interrupted_ || reader_.messageUnfinished() || !reader_.dropUnaskedInput()) {
     reader_.discard();
     transport_->clearPendingInput(deadline);
     interrupted_ = false;

@@ -1,6 +1,7 @@
 // An IoSession over any byte transport: commands go out with a newline, replies come back through
 // the ReplyReader, every exchange is traced, and an exchange cut short by a failure, or a reply
-// whose message goes on past it, leaves the link to be cleaned before the next command.
+// whose message goes on past it, leaves the link to be cleaned before the next command. On a byte
+// stream, what arrived unasked is dropped before each command.
 #pragma once
 
 #include <memory>

@@ -22,6 +22,8 @@ constexpr int kMaxEmptyReceives = 4;
 // beyond its data.
 constexpr size_t kLongestBlockHeader = 11;
 constexpr size_t kBlockTerminator = 2;
+// Unasked input dropped before one command beyond which the instrument counts as flooding the link.
+constexpr size_t kMostUnaskedInput = size_t{4} << 20;
 
 // The bytes and the target never overlap, and whole groups have a fixed size: both let the
 // compiler widen with vector instructions.
@@ -123,6 +125,18 @@ void ReplyReader::discard() {
   messageEnded_ = false;
   terminatorPending_ = false;
   replyTaken_ = false;
+}
+
+bool ReplyReader::dropUnaskedInput() {
+  if (!transport_.receivesUnasked()) return true;
+  for (size_t dropped = 0;;) {
+    dropBlockTerminator();
+    dropped += unreadSize();
+    begin_ = end_ = 0;
+    if (dropped > kMostUnaskedInput) return false;
+    end_ = transport_.receiveArrived(std::span<char>(buffer_));
+    if (end_ == 0) return true;
+  }
 }
 
 void ReplyReader::commandSent() {

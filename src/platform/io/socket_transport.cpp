@@ -62,6 +62,15 @@ ReceivedPiece SocketTransport::receive(std::span<char> buffer, size_t /*wanted*/
   }
 }
 
+size_t SocketTransport::receiveArrived(std::span<char> buffer) {
+  for (;;) {
+    const ssize_t got = ::recv(openSocket(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    if (errno != EINTR) raiseLost(errno);
+  }
+}
+
 void SocketTransport::clearPendingInput(const Deadline& deadline) {
   socket_.reset();
   socket_ = connectTcp(host_, port_, deadline, address_);

@@ -1,6 +1,7 @@
 // Raw SCPI over a TCP socket: a byte stream without message marks, so the newline alone ends a
-// reply. After an interrupted exchange it starts on a new connection: only that guarantees that
-// the rest of an old reply, however late it comes, never answers the next command.
+// reply, and whatever an instrument sends beyond its replies arrives unasked, to be dropped before
+// the next command. After an interrupted exchange it starts on a new connection: only that
+// guarantees that the rest of an old reply, however late it comes, never answers the next command.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@ class SocketTransport final : public ByteTransport {
   void send(std::string_view message, const Deadline& deadline) override;
   ReceivedPiece receive(std::span<char> buffer, size_t wanted, const Deadline& deadline) override;
   bool marksMessageEnd() const override { return false; }
+  bool receivesUnasked() const override { return true; }
+  size_t receiveArrived(std::span<char> buffer) override;
   void clearPendingInput(const Deadline& deadline) override;
   size_t preferredReceiveSize() const override { return size_t{256} << 10; }
 
