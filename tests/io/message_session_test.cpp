@@ -220,14 +220,18 @@ TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {
                     ("trv3_io_trace_" + std::to_string(::getpid()) + ".log");
   std::filesystem::remove(path);
   ::setenv("TRV3_IO_TRACE", path.c_str(), 1);
-  auto owned = std::make_unique<ScriptedTransport>();
+  auto owned = std::make_unique<ScriptedTransport>(false, 64, /*receivesUnasked=*/true);
   ScriptedTransport& transport = *owned;
   MessageSession session("TCPIP::127.0.0.1::5025::SOCKET", std::move(owned), IoTrace::fromEnvironment());
   ::unsetenv("TRV3_IO_TRACE");
 
+  // As on a byte stream, each reply arrives once its command has gone out.
+  session.WriteCommand("*IDN?");
   transport.feed("VELMORA,TRV30K2A\r\n");
-  transport.feed("#13\x01\n\x02\n");
-  session.QueryText("*IDN?");
+  std::string identity;
+  session.ReadFormatted(identity, "K");
+  session.WriteCommand(":WAV:DATA?");
+  transport.feed("#13\x01\n\x02\nEXTRA\n");
   VectorTarget target;
   session.ReadFormatted(target, "I1");
   EXPECT_THROW(session.QueryText("*OPC?"), RuntimeError);
@@ -236,14 +240,13 @@ TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(file, line);) lines.push_back(line);
   std::filesystem::remove(path);
-  ASSERT_EQ(lines.size(), 5u);
   const std::string address = " TCPIP::127.0.0.1::5025::SOCKET ";
-  EXPECT_NE(lines[0].find(address + "-> *IDN?"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find(address + "<- VELMORA,TRV30K2A"), std::string::npos) << lines[1];
-  EXPECT_NE(lines[2].find(address + "<- block of 3 bytes"), std::string::npos) << lines[2];
-  EXPECT_NE(lines[3].find(address + "-> *OPC?"), std::string::npos) << lines[3];
-  EXPECT_NE(lines[4].find(address + "!! Timeout expired before operation completed"), std::string::npos)
-      << lines[4];
+  const std::vector<std::string> expected = {
+      "-> *IDN?", "<- VELMORA,TRV30K2A", "-> :WAV:DATA?", "<- block of 3 bytes", "xx 6 bytes that arrived unasked",
+      "-> *OPC?", "!! Timeout expired before operation completed"};
+  ASSERT_EQ(lines.size(), expected.size());
+  for (size_t i = 0; i < lines.size(); ++i)
+    EXPECT_NE(lines[i].find(address + expected[i]), std::string::npos) << lines[i];
   EXPECT_EQ(lines[0].size() > 24 && lines[0][10] == 'T' && lines[0][23] == 'Z', true) << lines[0];
 }
 

@@ -37,7 +37,7 @@ void MessageSession::send(std::string_view command, const Deadline& deadline) {
   // it on a new command, never: only clearing the link keeps it from answering this command. On a
   // byte stream, what has arrived unasked by now answers none of ours either (a new command drops
   // an unread reply, as it does on the instrument); a flood of it clears the link.
-  if (interrupted_ || reader_.messageUnfinished() || !reader_.dropUnaskedInput()) {
+  if (interrupted_ || reader_.messageUnfinished() || !dropUnaskedInput()) {
     reader_.discard();
     transport_->clearPendingInput(deadline);
     interrupted_ = false;
@@ -47,6 +47,14 @@ void MessageSession::send(std::string_view command, const Deadline& deadline) {
   trace_.sent(address_, command);
   transport_->send(message, deadline);
   reader_.commandSent();
+}
+
+bool MessageSession::dropUnaskedInput() {
+  const std::optional<size_t> dropped = reader_.dropUnaskedInput();
+  // A lying instrument is otherwise invisible in the trace.
+  if (!dropped) trace_.droppedUnasked(address_, std::nullopt);
+  else if (*dropped > 0) trace_.droppedUnasked(address_, *dropped);
+  return dropped.has_value();
 }
 
 std::string MessageSession::readText(const Deadline& deadline) {

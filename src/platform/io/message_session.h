@@ -32,6 +32,8 @@ class MessageSession final : public IoSession {
   template <class Exchange>
   auto exchange(Exchange&& body) -> decltype(body(std::declval<const Deadline&>()));
   void send(std::string_view command, const Deadline& deadline);
+  // Drops (and traces) what arrived unasked; false when a flood of it leaves the link to be cleared.
+  bool dropUnaskedInput();
   std::string readText(const Deadline& deadline);
   // Reads a "K" list in one exchange, its first `capacity` fields handed to the sink.
   void readList(size_t capacity, const FieldSplitter::Sink& sink);

@@ -127,15 +127,15 @@ void ReplyReader::discard() {
   replyTaken_ = false;
 }
 
-bool ReplyReader::dropUnaskedInput() {
-  if (!transport_.receivesUnasked()) return true;
+std::optional<size_t> ReplyReader::dropUnaskedInput() {
+  if (!transport_.receivesUnasked()) return 0;
   for (size_t dropped = 0;;) {
     dropBlockTerminator();
     dropped += unreadSize();
     begin_ = end_ = 0;
-    if (dropped > kMostUnaskedInput) return false;
+    if (dropped > kMostUnaskedInput) return std::nullopt;
     end_ = transport_.receiveArrived(std::span<char>(buffer_));
-    if (end_ == 0) return true;
+    if (end_ == 0) return dropped;
   }
 }
 

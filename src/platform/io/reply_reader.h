@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -37,8 +38,8 @@ class ReplyReader {
   // Before a command goes out on a link that receives unasked: drops what is left of the input
   // beyond the last reply and what has arrived since, without waiting; a block's ending newline
   // still to come stays expected. False when more than a bound keeps arriving: the link is then to
-  // be cleared.
-  bool dropUnaskedInput();
+  // be cleared. Otherwise how many bytes were dropped.
+  std::optional<size_t> dropUnaskedInput();
   // A new command has gone out: with message marks, the rest of a message that has ended answered
   // an earlier command, and is dropped.
   void commandSent();
