@@ -13,6 +13,8 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 mapfile -t all < <(ls tests/fuzz/corpus)
 targets=("${@:-${all[@]}}")
 nice cmake --build build-fuzz -j 2 --target "${targets[@]/#/fuzz_}"
+# Undefined behaviour ends the run like any other finding, instead of being printed and passed over.
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
 run_target() {
   local name=$1

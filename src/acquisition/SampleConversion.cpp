@@ -1,6 +1,14 @@
 #include "acquisition/SampleConversion.h"
 
+// glibc's header spells its Boolean the C way, which gcc's C++ takes and clang's does not (the fuzz
+// and header-check trees build with clang).
+#ifdef __clang__
+#define _Bool bool
+#endif
 #include <sys/platform/x86.h>
+#ifdef __clang__
+#undef _Bool
+#endif
 
 #include <algorithm>
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/com/automation.h"
 #include "platform/com/variant.h"
@@ -146,6 +147,21 @@ TEST(SafeArrayFunctions, ArraysThatCannotBeCopiedAreRefused) {
   EXPECT_EQ(SafeArrayDestroy(withoutBlock), S_OK);
   element->vt = VT_EMPTY;
   EXPECT_EQ(SafeArrayDestroy(holdingItself), S_OK);
+}
+
+// An array without elements (an empty vector, an empty dimension among others) has no element
+// block, and neither has its copy.
+TEST(SafeArrayFunctions, ArraysWithoutElementsCopyWithoutABlock) {
+  const std::vector<std::vector<SAFEARRAYBOUND>> shapes = {{{0, 0}}, {{2, 0}, {0, 1}}};
+  for (const std::vector<SAFEARRAYBOUND>& bounds : shapes) {
+    SAFEARRAY* empty = SafeArrayCreate(VT_I4, static_cast<uint32_t>(bounds.size()), bounds.data());
+    SAFEARRAY* copy = nullptr;
+    ASSERT_EQ(SafeArrayCopy(empty, &copy), S_OK) << bounds.size();
+    EXPECT_EQ(SafeArrayGetDim(copy), bounds.size());
+    EXPECT_EQ(copy->pvData, nullptr);
+    EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(empty), S_OK);
+  }
 }
 
 // A Variant whose contents cannot be freed is refused and left as it was, never reset over a leak.

@@ -79,6 +79,7 @@ void releaseElements(SAFEARRAY* array, VARTYPE type, size_t count) {
 }
 
 HRESULT copyElements(const SAFEARRAY* source, SAFEARRAY* copy, VARTYPE type, size_t count) {
+  if (count == 0) return S_OK;  // neither array has an element block
   if (!ownsResources(type)) {
     std::memcpy(copy->pvData, source->pvData, count * source->cbElements);
     return S_OK;
