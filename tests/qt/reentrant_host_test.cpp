@@ -83,11 +83,14 @@ class HostCalls {
 
 // What the host does from its event while the dialog is shown.
 enum class Reentry {
-  LastRelease,     // releases its only reference to the instance whose fetch is shown
-  LanguageChange,  // sets countryCode 49 and reads ComponentID
+  NestedFetch,               // getWaveform again on the same instance
+  NestedFetchOnNewInstance,  // creates a second instance and calls getWaveform on it
+  NestedFetchAfterOk,        // the event presses OK itself, then calls getWaveform again
+  LastRelease,               // releases its only reference to the instance whose fetch is shown
+  LanguageChange,            // sets countryCode 49 and reads ComponentID
 };
 // How the user then ends the outer dialog.
-enum class Ending { Ok, Cancel };
+enum class Ending { Ok, Cancel, CloseCommand };
 
 struct Row {
   const char* name;
@@ -99,6 +102,10 @@ struct Row {
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 const Row rows[] = {
+    {"NestedFetchSameInstance", Reentry::NestedFetch, false, Ending::Ok},
+    {"NestedFetchSameInstanceViaInvoke", Reentry::NestedFetch, true, Ending::Cancel},
+    {"NestedFetchOnInstanceCreatedMeanwhile", Reentry::NestedFetchOnNewInstance, false, Ending::CloseCommand},
+    {"NestedFetchAfterTheUsersOk", Reentry::NestedFetchAfterOk, false, Ending::Ok},
     {"LastReleaseDuringTheDialog", Reentry::LastRelease, false, Ending::Ok},
     {"LastReleaseDuringTheDialogViaInvoke", Reentry::LastRelease, true, Ending::Ok},
     {"LanguageChangeDuringTheDialog", Reentry::LanguageChange, false, Ending::Cancel},
@@ -111,9 +118,39 @@ constexpr const char* GermanComponentId = "Velmora TRV3 series Oszilloskop-Welle
 constexpr int32_t Untouched = 42;
 constexpr double UntouchedTime = -1.0;
 
+// What a re-entering fetch got back.
+struct NestedOutcome {
+  HRESULT status = E_FAIL;
+  int32_t waveFormResult = 0;
+  VARIANT wform{};
+  double wTime = UntouchedTime;
+  bool secondDialogShown = false;
+};
+
 class ReentrantHost : public testing::RegisteredAddin, public ::testing::WithParamInterface<Row> {
  protected:
   ReentrantHost() { settings::SaveSetting(AppName, Section, "Addr", simulator_.socketResource()); }
+
+  // A getWaveform from the host's event. Should it show a dialog of its own, the dialog is closed
+  // from that dialog's loop so that the call comes back.
+  static NestedOutcome nestedFetch(const HostCalls& host) {
+    NestedOutcome outcome;
+    outcome.wform.vt = VT_I4;
+    outcome.wform.lVal = Untouched;
+    QWidget* outer = QApplication::activeModalWidget();
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      QWidget* shown = QApplication::activeModalWidget();
+      if (shown == nullptr || shown == outer) return;
+      outcome.secondDialogShown = true;
+      shown->close();
+    });
+    closer.start(0);
+    outcome.status = host.getWaveform(outcome.wform, outcome.wTime);
+    outcome.waveFormResult = host.waveFormResult();
+    return outcome;
+  }
 
   static void end(Ending ending) {
     switch (ending) {
@@ -125,7 +162,17 @@ class ReentrantHost : public testing::RegisteredAddin, public ::testing::WithPar
       case Ending::Cancel:
         QTest::mouseClick(&testing::shownWidget<QPushButton>("cmdCancel"), Qt::LeftButton);
         break;
+      case Ending::CloseCommand: testing::shownWindow().close(); break;
     }
+  }
+
+  static void expectRefused(const NestedOutcome& nested) {
+    EXPECT_FALSE(nested.secondDialogShown);
+    EXPECT_EQ(nested.status, S_OK);
+    EXPECT_EQ(nested.waveFormResult, 2);
+    EXPECT_EQ(nested.wform.vt, VT_I4);
+    EXPECT_EQ(nested.wform.lVal, Untouched);
+    EXPECT_EQ(nested.wTime, UntouchedTime);
   }
 
   test::SimulatorProcess simulator_{{"--model", "TRV30K2A", "--display", "1,0"}};
@@ -143,6 +190,20 @@ TEST_P(ReentrantHost, OuterFetchKeepsItsOutcomeAndTheNextFetchWorks) {
   testing::duringDisplay([&] {
     eventRan = true;
     switch (row.reentry) {
+      case Reentry::NestedFetch:
+        expectRefused(nestedFetch(host));
+        end(row.ending);
+        break;
+      case Reentry::NestedFetchOnNewInstance: {
+        const Held<_CWaveForm> second = create();
+        expectRefused(nestedFetch(HostCalls(second.get(), row.viaInvoke)));
+        end(row.ending);
+        break;
+      }
+      case Reentry::NestedFetchAfterOk:
+        end(row.ending);
+        expectRefused(nestedFetch(host));
+        break;
       case Reentry::LastRelease:
         fetching->lpVtbl->Release(fetching);
         fetching = nullptr;
