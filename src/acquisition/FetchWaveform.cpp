@@ -33,10 +33,19 @@ void fetchFailed(std::unique_ptr<Fsetup>& dialog, bool userToldAlready) noexcept
   }
 }
 
-}  // namespace
+// Trivially destructible, so that it can be read while the thread's other state goes.
+thread_local bool underWay = false;
 
-void FetchWaveform(com::Variant& wform, double& wTime) {
-  SessionState& state = MGlobal::state();
+class UnderWay {
+ public:
+  UnderWay() { underWay = true; }
+  ~UnderWay() { underWay = false; }
+  UnderWay(const UnderWay&) = delete;
+  UnderWay& operator=(const UnderWay&) = delete;
+};
+
+// The dialog, the probe and the transfer; whether a waveform was delivered.
+bool fetch(SessionState& state, com::Variant& wform, double& wTime) {
   std::unique_ptr<Fsetup> dialog;
   try {
     state.setWaveFormResult(NoWaveform);
@@ -52,6 +61,7 @@ void FetchWaveform(com::Variant& wform, double& wTime) {
       MWaveFormModule::ReadInstrumentModel(*device);
       MWaveFormModule::TransferWaveform(*device, wform, wTime);
       state.setWaveFormResult(WaveformDelivered);
+      return true;
     }
   } catch (const RuntimeError& error) {
     // The dialog has already told the user about a wrong language component.
@@ -61,6 +71,21 @@ void FetchWaveform(com::Variant& wform, double& wTime) {
     // succeeds and WaveFormResult tells the outcome.
     fetchFailed(dialog, false);
   }
+  return false;
 }
+
+}  // namespace
+
+void FetchWaveform(com::Variant& wform, double& wTime) {
+  if (underWay) return;
+  const UnderWay marked;
+  SessionState& state = MGlobal::state();
+  if (fetch(state, wform, wTime)) return;
+  // The fetch alone decides its outcome: an instance that the host created from its events while
+  // the dialog was shown may have set 1 meanwhile.
+  state.setWaveFormResult(NoWaveform);
+}
+
+bool fetchUnderWay() { return underWay; }
 
 }  // namespace trv3

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* AppName = "Velmora\\Quorvalis\\Arb Application";
 constexpr const char* Section = "TRV3 series";
 constexpr int32_t ComponentIdText = 514;
+constexpr int32_t NoWaveform = 2;
 
 // Initialisation and termination never fail, whatever fails inside a step (out of memory
 // included): the step is skipped and the next one runs.
@@ -80,7 +81,11 @@ void CWaveForm::setCountryCode(int32_t code) { MGlobal::state().setCountryCode(c
 
 int32_t CWaveForm::countryCode() const { return MGlobal::state().countryCode(); }
 
-int32_t CWaveForm::WaveFormResult() const { return MGlobal::state().WaveFormResult(); }
+int32_t CWaveForm::WaveFormResult() const {
+  // Until a fetch of this thread has returned, there is no waveform; the stored value is the
+  // dialog's answer to that fetch, which a host reading from its events must not take for its own.
+  return fetchUnderWay() ? NoWaveform : MGlobal::state().WaveFormResult();
+}
 
 com::Variant CWaveForm::CType() const { return com::Variant(int16_t{6}); }
 

@@ -32,6 +32,7 @@ class CWaveForm {
   void setCountryCode(int32_t code);
   int32_t countryCode() const;
 
+  // 2 while a fetch is under way on this thread, whichever instance runs it.
   int32_t WaveFormResult() const;
   com::Variant CType() const;
   // Always True; neither argument is read or changed.

@@ -62,6 +62,23 @@ CWaveForm& instanceOf(_CWaveForm* face) {
   return objectOf(face)->instance;
 }
 
+uint32_t addRef(_CWaveForm* self);
+uint32_t release(_CWaveForm* self);
+
+// A running member holds a reference of its own: the host may release its last one from its own
+// events while the member's dialog is shown, and the instance then terminates (saving what the user
+// chose in that dialog) only once the member has returned.
+class HeldForTheCall {
+ public:
+  explicit HeldForTheCall(_CWaveForm* self) : self_(self) { addRef(self_); }
+  ~HeldForTheCall() { release(self_); }
+  HeldForTheCall(const HeldForTheCall&) = delete;
+  HeldForTheCall& operator=(const HeldForTheCall&) = delete;
+
+ private:
+  _CWaveForm* self_;
+};
+
 // A member's way in. Once the calling thread's apartment has ended, the state a member works on
 // (the thread's language, model table and error info) is gone, and a process's exit handlers run
 // after that of the exiting thread: the call is refused, with no error info, which would need the
@@ -69,6 +86,7 @@ CWaveForm& instanceOf(_CWaveForm* face) {
 template <class Body>
 HRESULT memberCall(_CWaveForm* self, Body&& body) {
   if (MGlobal::apartmentEnded()) return CO_E_NOTINITIALIZED;
+  const HeldForTheCall held(self);
   return com::callBoundary([&] { body(instanceOf(self)); });
 }
 
@@ -167,6 +185,8 @@ HRESULT invoke(_CWaveForm* self, DISPID member, const IID* iid, LCID locale, uin
                DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) {
   if (MGlobal::apartmentEnded()) return CO_E_NOTINITIALIZED;
   if (!onCreatorThread(self)) return com::callBoundary([] { raiseWrongThread(); });
+  // Held across all the members one Invoke calls.
+  const HeldForTheCall held(self);
   return waveFormInvoke(self, member, iid, locale, flags, params, result, exception, argumentError);
 }
 
