@@ -71,7 +71,8 @@ void IoTrace::receivedBlock(const std::string& address, size_t points) const {
 
 void IoTrace::droppedUnasked(const std::string& address, std::optional<size_t> bytes) const {
   append(address, "xx",
-         bytes ? std::to_string(*bytes) + " bytes that arrived unasked" : "a flood of input that arrived unasked; the link is cleared");
+         bytes ? std::to_string(*bytes) + " bytes that arrived unasked"
+               : "a flood of input that arrived unasked; the link is cleared");
 }
 
 void IoTrace::failed(const std::string& address, std::string_view description) const {

@@ -78,7 +78,8 @@ std::optional<std::string> whyNoDisplay() {
   // A host that runs Qt already has its platform; one that draws off screen shows nobody a dialog.
   if (existingApplication()) {
     const std::string platform = toLowerAscii(QGuiApplication::platformName().toStdString());
-    if (drawsNowhere(platform)) return "the host's Qt application draws on no screen (platform " + platform + ")";
+    if (drawsNowhere(platform))
+      return "the host's Qt application draws on no screen (platform " + platform + ")";
     return std::nullopt;
   }
   if (!screenAvailable(std::getenv)) {
@@ -106,10 +107,13 @@ std::optional<std::string> whyNoDisplay() {
     }
     if (name == "xcb") {
       if (pluginMissing("xcb")) return PlatformStart::PassesOn;
-      const std::string display = environment("DISPLAY").empty() ? "(DISPLAY not set)" : std::string(environment("DISPLAY"));
+      const std::string display =
+          environment("DISPLAY").empty() ? "(DISPLAY not set)" : std::string(environment("DISPLAY"));
       switch (probeX11Display()) {
         case X11Display::Answers: return PlatformStart::Shows;
-        case X11Display::Fails: cannot("the X display " + display + " cannot be reached"); return PlatformStart::PassesOn;
+        case X11Display::Fails:
+          cannot("the X display " + display + " cannot be reached");
+          return PlatformStart::PassesOn;
         case X11Display::Silent:  // Qt would wait on it for ever
           cannot("the X display " + display + " does not answer");
           return PlatformStart::TakenUnseen;
