@@ -1,6 +1,7 @@
 #include "platform/com/error_info.h"
 
 #include <atomic>
+#include <memory>
 #include <utility>
 
 #include "platform/com/automation.h"
@@ -104,10 +105,14 @@ void clearErrorInfo() { threadErrorInfo.reset(); }
 std::optional<ErrorRecord> takeErrorInfo() { return std::exchange(threadErrorInfo, std::nullopt); }
 
 void fillExcepInfo(EXCEPINFO& info, const ErrorRecord& record) {
+  // Both texts first: out of memory for the second leaves the caller's EXCEPINFO untouched and
+  // frees the first.
+  std::unique_ptr<OLECHAR, decltype(&SysFreeString)> source(allocBstr(record.source), &SysFreeString);
+  const BSTR description = allocBstr(record.description);
   info = EXCEPINFO{};
   info.scode = record.scode;
-  info.bstrSource = allocBstr(record.source);
-  info.bstrDescription = allocBstr(record.description);
+  info.bstrSource = source.release();
+  info.bstrDescription = description;
 }
 
 ErrorRecord takeExcepInfo(EXCEPINFO& info) {
