@@ -59,6 +59,15 @@ TEST_F(CatalogFolder, ListsValidComponentsInFileNameOrder) {
   EXPECT_TRUE(allOf(LanguageCatalog().FindComponents("{00000000-0000-0000-0000-000000000000}")).empty());
 }
 
+// Only a name with a stem before ".json" is a component: a hidden file named ".json" is not.
+TEST_F(CatalogFolder, PassesOverNamesWithoutAStemOrOtherwiseSpelt) {
+  for (const char* name : {".json", "a.JSON", "a.json.bak"}) write(name, component(1, "WaveForm"));
+  write("..json", component(49, "Wellenform"));
+  const auto components = allOf(LanguageCatalog().FindComponents(Category));
+  ASSERT_EQ(components.size(), 1u);
+  EXPECT_EQ(components[0]->ComponentCountryCode(), 49);
+}
+
 TEST_F(CatalogFolder, TheLoaderReadsInstalledFiles) {
   write("a.json", component(1, "WaveForm"));
   int32_t code = 7;

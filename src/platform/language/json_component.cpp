@@ -21,12 +21,12 @@ constexpr size_t kLargestComponent = size_t{1} << 20;
 constexpr int kDeepestComponent = 8;
 constexpr size_t kMostComponentValues = 10000;
 
-[[noreturn]] void raiseInvalid(const std::filesystem::path& file, const std::string& why) {
-  raise(rt::ObjectErrorBase + 1, "Not a language component: " + file.string() + ": " + why,
+[[noreturn]] void raiseInvalid(const std::string& file, const std::string& why) {
+  raise(rt::ObjectErrorBase + 1, "Not a language component: " + file + ": " + why,
         "language");
 }
 
-int32_t parseId(const std::string& text, const std::filesystem::path& file) {
+int32_t parseId(const std::string& text, const std::string& file) {
   int32_t id = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
   if (error != std::errc() || end != text.data() + text.size())
@@ -42,7 +42,7 @@ std::optional<int32_t> inInt32(double value) {
 
 // Only a whole number: the parser's own conversion would take true as 1, cut 1.7 to 1 and wrap
 // 4294967297 to 1, so that such a component would pass for the fallback language.
-int32_t countryCode(const nlohmann::json& document, const std::filesystem::path& file) {
+int32_t countryCode(const nlohmann::json& document, const std::string& file) {
   const nlohmann::json& value = document.at("countryCode");
   if (value.is_number_integer())
     if (const auto code = inInt32(value.get<double>())) return *code;
@@ -51,7 +51,7 @@ int32_t countryCode(const nlohmann::json& document, const std::filesystem::path&
 
 // A size in points such as 8.25 is rounded, as a form's font size is; only what is no size at all
 // (not a number, or past 32 bits) makes the file no component.
-int32_t fontSize(const nlohmann::json& document, const std::filesystem::path& file) {
+int32_t fontSize(const nlohmann::json& document, const std::string& file) {
   const nlohmann::json& value = document.at("fontSize");
   if (value.is_number())
     if (const auto points = inInt32(roundHalfEven(value.get<double>()))) return *points;
@@ -60,12 +60,12 @@ int32_t fontSize(const nlohmann::json& document, const std::filesystem::path& fi
 
 }  // namespace
 
-std::shared_ptr<JsonComponent> JsonComponent::load(const std::filesystem::path& file) {
+std::shared_ptr<JsonComponent> JsonComponent::load(const std::string& file) {
   using Outcome = BoundedFile::Outcome;
   // Parsed from memory: the parser's stream input takes several times as long for the same text.
   const BoundedFile read = readBoundedFile(file, kLargestComponent);
   if (read.outcome == Outcome::Missing || read.outcome == Outcome::Unreadable)
-    raise(rt::FileNotFound, "File not found: " + file.string(), "language");
+    raise(rt::FileNotFound, "File not found: " + file, "language");
   if (read.outcome == Outcome::NotAFile) raiseInvalid(file, "not a regular file");
   if (read.outcome == Outcome::TooLarge) raiseInvalid(file, "larger than 1 MiB");
   if (const auto fault = jsonShape(read.text, kDeepestComponent, kMostComponentValues).fault)

@@ -2,8 +2,8 @@
 //   { "countryCode": 1, "fontName": "DejaVu Sans", "fontSize": 8, "texts": { "200": "&Ok", ... } }
 #pragma once
 
-#include <filesystem>
 #include <map>
+#include <string>
 
 #include "platform/language/language_catalog.h"
 
@@ -11,8 +11,9 @@ namespace trv3::language {
 
 class JsonComponent : public LanguageComponent {
  public:
-  // Raises when the file cannot be read or is not a component.
-  static std::shared_ptr<JsonComponent> load(const std::filesystem::path& file);
+  // Raises when the file cannot be read or is not a component. The path is text (see
+  // path_text.h); a std::filesystem::path converts.
+  static std::shared_ptr<JsonComponent> load(const std::string& file);
 
   std::string FontName() const override { return fontName_; }
   int32_t FontSize() const override { return fontSize_; }

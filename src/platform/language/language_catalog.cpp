@@ -1,5 +1,7 @@
 #include "platform/language/language_catalog.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <mutex>
 #include <utility>
@@ -7,22 +9,34 @@
 #include "platform/language/json_component.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/module_path.h"
+#include "platform/runtime/path_text.h"
 
 namespace trv3::language {
 namespace {
 
 std::mutex folderMutex;
-std::filesystem::path folderOverride;
+// Text, and the listing below the system's own calls, for the reason in path_text.h.
+std::string folderOverride;
 
 thread_local ComponentSource installedSource;
 
-std::vector<std::filesystem::path> installedFiles(std::string_view category) {
-  std::vector<std::filesystem::path> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(catalogFolder() / category, error))
-    if (entry.path().extension() == ".json") files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  return files;
+bool isComponentFileName(std::string_view name) {
+  // What the file-system library calls a ".json" extension: not the whole name of a hidden file.
+  constexpr std::string_view extension = ".json";
+  return name.size() > extension.size() && name.ends_with(extension);
+}
+
+std::vector<std::string> installedFiles(std::string_view category) {
+  const std::string folder = joinedPath(catalogFolder(), category);
+  std::vector<std::string> names;
+  if (DIR* listing = ::opendir(folder.c_str())) {
+    while (const dirent* entry = ::readdir(listing))
+      if (isComponentFileName(entry->d_name)) names.emplace_back(entry->d_name);
+    ::closedir(listing);
+  }
+  std::sort(names.begin(), names.end());
+  for (std::string& name : names) name = joinedPath(folder, name);
+  return names;
 }
 
 }  // namespace
@@ -30,7 +44,7 @@ std::vector<std::filesystem::path> installedFiles(std::string_view category) {
 ComponentCollection::ComponentCollection(std::vector<LanguageComponentRef> components)
     : components_(std::move(components)) {}
 
-ComponentCollection::ComponentCollection(std::vector<std::filesystem::path> files)
+ComponentCollection::ComponentCollection(std::vector<std::string> files)
     : files_(std::move(files)) {}
 
 LanguageComponentRef ComponentCollection::Next() {
@@ -51,10 +65,10 @@ ComponentCollection LanguageCatalog::FindComponents(std::string_view category) c
 
 void setCatalogFolder(const std::filesystem::path& folder) {
   std::lock_guard lock(folderMutex);
-  folderOverride = folder;
+  folderOverride = folder.native();
 }
 
-std::filesystem::path catalogFolder() {
+std::string catalogFolder() {
   {
     std::lock_guard lock(folderMutex);
     if (!folderOverride.empty()) return folderOverride;

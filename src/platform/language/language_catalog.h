@@ -30,14 +30,14 @@ using LanguageComponentRef = std::shared_ptr<const LanguageComponent>;
 class ComponentCollection {
  public:
   explicit ComponentCollection(std::vector<LanguageComponentRef> components);
-  explicit ComponentCollection(std::vector<std::filesystem::path> files);
+  explicit ComponentCollection(std::vector<std::string> files);
 
   // The next component, or none at the end. Files that are not valid components are passed over.
   LanguageComponentRef Next();
 
  private:
   std::vector<LanguageComponentRef> components_;
-  std::vector<std::filesystem::path> files_;
+  std::vector<std::string> files_;
   size_t position_ = 0;
 };
 
@@ -48,9 +48,9 @@ class LanguageCatalog {
 };
 
 // The folder that holds one subfolder per category; an empty path restores the one beside the
-// add-in.
+// add-in. The folder is given as text (see path_text.h).
 void setCatalogFolder(const std::filesystem::path& folder);
-std::filesystem::path catalogFolder();
+std::string catalogFolder();
 
 // Lets tests stand in for the installed components: while the guard lives, FindComponents on this
 // thread returns what the source gives (the source may also raise).

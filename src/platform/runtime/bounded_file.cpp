@@ -35,7 +35,7 @@ bool FileVersion::operator==(const FileVersion& other) const {
          sameTime(modified, other.modified) && sameTime(changed, other.changed);
 }
 
-std::optional<FileVersion> currentVersion(const std::filesystem::path& file) {
+std::optional<FileVersion> currentVersion(const std::string& file) {
   // Asked of the server itself where the file system is remote: another machine may have changed
   // the file since the client last looked.
   struct statx status {};
@@ -45,7 +45,7 @@ std::optional<FileVersion> currentVersion(const std::filesystem::path& file) {
   return versionOf(status);
 }
 
-BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit) {
+BoundedFile readBoundedFile(const std::string& file, size_t limit) {
   using Outcome = BoundedFile::Outcome;
   // Opened without waiting, so that a pipe with no writer does not hold us before the check.
   const Descriptor opened{::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};

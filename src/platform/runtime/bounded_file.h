@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -24,8 +23,10 @@ struct FileVersion {
   bool operator==(const FileVersion& other) const;
 };
 
+// Paths are text (see path_text.h); a std::filesystem::path converts.
+
 // The version of the regular file at the path as it stands, or none.
-std::optional<FileVersion> currentVersion(const std::filesystem::path& file);
+std::optional<FileVersion> currentVersion(const std::string& file);
 
 struct BoundedFile {
   enum class Outcome { Read, Missing, NotAFile, TooLarge, Unreadable };
@@ -34,6 +35,6 @@ struct BoundedFile {
   FileVersion version;  // of the file read
 };
 
-BoundedFile readBoundedFile(const std::filesystem::path& file, size_t limit);
+BoundedFile readBoundedFile(const std::string& file, size_t limit);
 
 }  // namespace trv3

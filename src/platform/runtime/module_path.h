@@ -17,8 +17,9 @@ std::optional<std::filesystem::path> moduleFileHolding(const void* code);
 // loaded through a link and the folder of the link lacks the file, the one beside the file linked to.
 std::filesystem::path fileBesideModuleOf(const void* code, const std::string& fileName);
 
-// The file (or folder) of that name beside the add-in's own library file.
-std::filesystem::path fileBesideAddin(const std::string& fileName);
+// The file (or folder) of that name beside the add-in's own library file, as text (see
+// path_text.h).
+std::string fileBesideAddin(const std::string& fileName);
 
 // Lets tests place the add-in elsewhere; an empty path restores the real folder.
 void setAddinFolderOverride(const std::filesystem::path& folder);

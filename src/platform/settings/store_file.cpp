@@ -20,6 +20,7 @@
 #include "platform/runtime/bounded_file.h"
 #include "platform/runtime/errors.h"
 #include "platform/runtime/json_shape.h"
+#include "platform/runtime/path_text.h"
 #include "platform/settings/registry_tree.h"
 #include "platform/settings/settings_store.h"
 
@@ -33,10 +34,18 @@ constexpr int32_t PathFileAccessError = 75;
                                  path.string());
 }
 
-std::filesystem::path homeFolder() {
+std::string homeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
   if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
-  return std::filesystem::current_path();
+  return std::filesystem::current_path().native();
+}
+
+// As text, for the reason in path_text.h: creating the add-in reads the store.
+std::string storePathText() {
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  std::string base =
+      configHome && *configHome ? std::string(configHome) : joinedPath(homeFolder(), ".config");
+  return joinedPath(std::move(base), "velmora/registry.json");
 }
 
 // A writer holds the lock for two waits for the disk, or for the few seconds in which it lets
@@ -94,7 +103,7 @@ std::optional<nlohmann::json> parseStore(const std::string& text, size_t entries
   return parsed;
 }
 
-FileState load(const std::filesystem::path& path, nlohmann::json& root,
+FileState load(const std::string& path, nlohmann::json& root,
                FileVersion* version = nullptr) {
   root = nlohmann::json::object();
   const BoundedFile file = readBoundedFile(path, kLargestStore);
@@ -236,7 +245,7 @@ void replaceAtomically(const std::filesystem::path& path, const nlohmann::json& 
 // The document last read, kept while its file stays that version: a host that creates and releases
 // the add-in reads the store twice in a row.
 struct KeptStore {
-  std::filesystem::path path;
+  std::string path;
   FileVersion version;
   std::shared_ptr<const nlohmann::json> root;
 };
@@ -273,18 +282,13 @@ UnreadableStoreNotice& unreadableStoreNotice() {
   return *notice;  // never destroyed, as lastRead()
 }
 
-std::filesystem::path storePath() {
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  const std::filesystem::path base =
-      configHome && *configHome ? std::filesystem::path(configHome) : homeFolder() / ".config";
-  return base / "velmora" / "registry.json";
-}
+std::filesystem::path storePath() { return storePathText(); }
 
 // No lock is needed to read: every write replaces the whole file by rename, so a reader sees either
 // the old or the new document, never a mixture. Only an unreadable file takes the lock, to be set
 // aside by one reader or writer alone.
 std::shared_ptr<const nlohmann::json> readStore() {
-  const std::filesystem::path path = storePath();
+  const std::string path = storePathText();
   {
     std::lock_guard lock(lastReadMutex);
     const KeptStore& kept = lastRead();
