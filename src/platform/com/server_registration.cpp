@@ -11,12 +11,13 @@
 namespace trv3::com {
 namespace {
 
-const std::string Classes = "Software\\Classes\\";
+// Built at each call, so that loading the library builds no string.
+std::string classesKey(std::string_view rest) { return "Software\\Classes\\" + std::string(rest); }
 
-std::string classKey(const CLSID& id) { return Classes + "CLSID\\" + guidToString(id); }
-std::string progIdKey(std::string_view progId) { return Classes + std::string(progId); }
-std::string interfaceKey(const IID& id) { return Classes + "Interface\\" + guidToString(id); }
-std::string typeLibraryKey(const GUID& id) { return Classes + "TypeLib\\" + guidToString(id); }
+std::string classKey(const CLSID& id) { return classesKey("CLSID\\" + guidToString(id)); }
+std::string progIdKey(std::string_view progId) { return classesKey(progId); }
+std::string interfaceKey(const IID& id) { return classesKey("Interface\\" + guidToString(id)); }
+std::string typeLibraryKey(const GUID& id) { return classesKey("TypeLib\\" + guidToString(id)); }
 
 }  // namespace
 

@@ -20,8 +20,12 @@ struct PendingLookup {
 };
 
 // Lookups given up on before the resolver finished; each is freed at a later lookup once done.
+// Made on first use, so that loading the library constructs nothing.
 std::mutex abandonedMutex;
-std::list<std::unique_ptr<PendingLookup>> abandoned;
+std::list<std::unique_ptr<PendingLookup>>& abandoned() {
+  static std::list<std::unique_ptr<PendingLookup>> lookups;
+  return lookups;
+}
 
 void releaseFinished(std::unique_ptr<PendingLookup>& lookup) {
   if (lookup->request.ar_result != nullptr) freeaddrinfo(lookup->request.ar_result);
@@ -30,12 +34,13 @@ void releaseFinished(std::unique_ptr<PendingLookup>& lookup) {
 
 void reapAbandoned() {
   const std::lock_guard lock(abandonedMutex);
-  for (auto it = abandoned.begin(); it != abandoned.end();) {
+  auto& lookups = abandoned();
+  for (auto it = lookups.begin(); it != lookups.end();) {
     if (gai_error(&(*it)->request) == EAI_INPROGRESS) {
       ++it;
     } else {
       releaseFinished(*it);
-      it = abandoned.erase(it);
+      it = lookups.erase(it);
     }
   }
 }
@@ -88,7 +93,7 @@ AddrInfoList lookUpHost(const std::string& host, uint16_t port, const Deadline& 
     const int cancelled = gai_cancel(&lookup->request);
     if (cancelled == EAI_NOTCANCELED) {
       const std::lock_guard lock(abandonedMutex);
-      abandoned.push_back(std::move(lookup));
+      abandoned().push_back(std::move(lookup));
     }
     if (cancelled != EAI_ALLDONE)
       raiseIoError(status::Timeout,
