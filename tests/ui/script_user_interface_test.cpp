@@ -73,6 +73,7 @@ TEST(ScriptUserInterface, ActionsTheDialogCannotTakeCancel) {
   };
   for (const Case& c : {
            Case{"channel 3; ok", false, "trv3: channel 3 not offered; offered: 1 - On, 2 - Off\n"},
+           Case{"channel -2147483648; ok", false, "trv3: channel -2147483648 not offered; offered: 1 - On, 2 - Off\n"},
            Case{"points 100; ok", true, "trv3: points 100 not offered; offered: none\n"},
            Case{"dance; ok", false, "trv3: unknown action \"dance\"\n"},
        }) {
