@@ -9,46 +9,10 @@
 #include "platform/runtime/errors.h"
 #include "platform/ui/form.h"
 #include "platform/ui/instrument_list_control.h"
+#include "support/setup_like_dialog.h"
 
 namespace trv3::ui {
 namespace {
-
-// A dialog shaped like the set-up dialog, whose handlers only log what reached them.
-struct SetupLikeDialog {
-  Form form{"Fsetup", "Set-up", 504, 4815, 4080};
-  TabControl& tabs = form.add<TabControl>("SSTab1", Twips{}, std::vector<TabControl::Tab>{{"A", {}}, {"B", {}}}, 0);
-  TextBox& address = form.add<TextBox>("txtAddress", Twips{}, "Text1");
-  ComboBox& channels = form.add<ComboBox>("cboChannel", Twips{});
-  ComboBox& points = form.add<ComboBox>("cboPoints", Twips{});
-  CheckBox& digitize = form.add<CheckBox>("chkDigitize", Twips{}, "Always acquire new waveform", std::nullopt);
-  CommandButton& ok = form.add<CommandButton>("cmdOK", Twips{}, "&Ok", 200);
-  CommandButton& cancel = form.add<CommandButton>("cmdCancel", Twips{}, "&Cancel", 201);
-  CommandButton& connect = form.add<CommandButton>("cmdConnect", Twips{}, "Connect", 507);
-  std::vector<std::string> log;
-
-  SetupLikeDialog() {
-    form.setCancelButton(cancel);
-    form.onActivate = [this] { log.push_back("activate"); };
-    tabs.onClick = [this](int16_t previous) { log.push_back("tab from " + std::to_string(previous)); };
-    address.onChange = [this] { log.push_back("address " + address.text()); };
-    ok.onClick = [this] {
-      log.push_back("ok");
-      form.hide();
-    };
-    cancel.onClick = [this] {
-      log.push_back("cancel");
-      form.hide();
-    };
-    channels.addItem(" 1 - On");
-    channels.addItem(" 2 - Off");
-    for (int32_t value : {100, 250}) {
-      points.addItem(std::to_string(value));
-      points.setItemData(points.listCount() - 1, value);
-    }
-    channels.setLocked(false);
-    points.setLocked(false);
-  }
-};
 
 struct ScriptRun {
   std::ostringstream notices;
@@ -102,26 +66,23 @@ TEST(ScriptUserInterface, PointsNotOfferedIsToldAndCancels) {
 }
 
 TEST(ScriptUserInterface, ActionsTheDialogCannotTakeCancel) {
-  {
-    ScriptRun run("channel 3; ok");
+  struct Case {
+    const char* script;
+    bool pointsLocked;
+    const char* notice;
+  };
+  for (const Case& c : {
+           Case{"channel 3; ok", false, "trv3: channel 3 not offered; offered: 1 - On, 2 - Off\n"},
+           Case{"channel -2147483648; ok", false, "trv3: channel -2147483648 not offered; offered: 1 - On, 2 - Off\n"},
+           Case{"points 100; ok", true, "trv3: points 100 not offered; offered: none\n"},
+           Case{"dance; ok", false, "trv3: unknown action \"dance\"\n"},
+       }) {
+    ScriptRun run(c.script);
     SetupLikeDialog dialog;
+    dialog.points.setLocked(c.pointsLocked);
     dialog.form.showModal();
-    EXPECT_EQ(run.notices.str(), "trv3: channel 3 not offered; offered: 1 - On, 2 - Off\n");
-    EXPECT_EQ(dialog.log.back(), "cancel");
-  }
-  {
-    ScriptRun run("points 100; ok");
-    SetupLikeDialog dialog;
-    dialog.points.setLocked(true);
-    dialog.form.showModal();
-    EXPECT_EQ(run.notices.str(), "trv3: points 100 not offered; offered: none\n");
-  }
-  {
-    ScriptRun run("dance; ok");
-    SetupLikeDialog dialog;
-    dialog.form.showModal();
-    EXPECT_EQ(run.notices.str(), "trv3: unknown action \"dance\"\n");
-    EXPECT_EQ(dialog.log.back(), "cancel");
+    EXPECT_EQ(run.notices.str(), c.notice) << c.script;
+    EXPECT_EQ(dialog.log.back(), "cancel") << c.script;
   }
 }
 

@@ -149,7 +149,8 @@ std::string ScriptUserInterface::press(const Form& form, CommandButton* button, 
 std::string ScriptUserInterface::pickChannel(const Form& form, const ScriptAction& action) {
   auto* list = controlNamed<ComboBox>(form, "cboChannel");
   if (!list) return notApplicable(form, action);
-  if (const auto entry = wholeNumber(action.argument); entry && list->userSelect(*entry - 1)) return {};
+  // Entries count from 1; checked before the step to an index, which would overflow at the lowest number.
+  if (const auto entry = wholeNumber(action.argument); entry && *entry >= 1 && list->userSelect(*entry - 1)) return {};
   return "trv3: channel " + action.argument + " not offered; offered: " + offeredEntries(*list);
 }
 
