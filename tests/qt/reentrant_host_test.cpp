@@ -108,7 +108,6 @@ const Row rows[] = {
     {"NestedFetchAfterTheUsersOk", Reentry::NestedFetchAfterOk, false, Ending::Ok},
     {"LastReleaseDuringTheDialog", Reentry::LastRelease, false, Ending::Ok},
     {"LastReleaseDuringTheDialogViaInvoke", Reentry::LastRelease, true, Ending::Ok},
-    {"LanguageChangeDuringTheDialog", Reentry::LanguageChange, false, Ending::Cancel},
     {"LanguageChangeDuringTheDialogViaInvoke", Reentry::LanguageChange, true, Ending::Ok},
 };
 
