@@ -82,6 +82,19 @@ TEST(SettingsStore, FollowsTheConfigFolderAtEveryCall) {
   EXPECT_EQ(GetSetting(App, Section, "Addr"), "first");
 }
 
+TEST(SettingsStore, AConfigFolderThatIsNotAbsoluteIsIgnored) {
+  TempConfigHome home;
+  const char* previousHome = std::getenv("HOME");
+  const std::string savedHome = previousHome ? previousHome : "";
+  setenv("HOME", home.folder().c_str(), 1);
+  for (const char* folder : {"relative/dir", "./here", ""}) {
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    EXPECT_EQ(storePath(), home.folder() / ".config" / "velmora" / "registry.json") << folder;
+  }
+  setenv("XDG_CONFIG_HOME", home.folder().c_str(), 1);
+  if (previousHome) setenv("HOME", savedHome.c_str(), 1); else unsetenv("HOME");
+}
+
 TEST(SettingsStore, DeletingAValueOrASection) {
   TempConfigHome home;
   SaveSetting(App, Section, "Addr", "a");

@@ -42,9 +42,11 @@ std::string homeFolder() {
 
 // As text, for the reason in path_text.h: creating the add-in reads the store.
 std::string storePathText() {
+  // A relative folder is no setting: it would name another store in each working folder, so the
+  // host would not find what trv3-regsvr registered elsewhere.
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  std::string base =
-      configHome && *configHome ? std::string(configHome) : joinedPath(homeFolder(), ".config");
+  std::string base = configHome && *configHome == '/' ? std::string(configHome)
+                                                      : joinedPath(homeFolder(), ".config");
   return joinedPath(std::move(base), "velmora/registry.json");
 }
 
