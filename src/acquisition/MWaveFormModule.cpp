@@ -44,7 +44,8 @@ double timeValue(int32_t pointCount, const Preamble& preamble) {
 }
 
 com::Int32SafeArray createSampleArray(int32_t pointCount, int32_t requested) {
-  if (pointCount < 1) raise(rt::SubscriptOutOfRange);
+  // The array's upper bound N - 1 comes first: the lowest 32-bit count overflows there.
+  if (longSubtract(pointCount, 1) < 0) raise(rt::SubscriptOutOfRange);
   if (pointCount > MaxRecordPoints) {
     raise(rt::SubscriptOutOfRange, "The instrument announced " + std::to_string(pointCount) +
                                        " points for " + std::to_string(requested) + " requested");

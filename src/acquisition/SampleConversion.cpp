@@ -11,6 +11,7 @@
 #endif
 
 #include <algorithm>
+#include <cfenv>
 
 #include "acquisition/LongArithmetic.h"
 #include "platform/runtime/conversions.h"
@@ -22,6 +23,23 @@ namespace {
 // Adding and subtracting 1.5 * 2^52 rounds any |x| below 2^51 to an integer, halves to even, in
 // the default rounding mode, without a branch or a library call.
 constexpr double RoundingShift = 6755399441055744.0;
+
+// A host may have set another rounding mode for its own arithmetic: the rounding shift needs the
+// default one while it runs.
+class DefaultRounding {
+ public:
+  DefaultRounding() : hostMode_(std::fegetround()) {
+    if (hostMode_ != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+  }
+  ~DefaultRounding() {
+    if (hostMode_ != FE_TONEAREST) std::fesetround(hostMode_);
+  }
+  DefaultRounding(const DefaultRounding&) = delete;
+  DefaultRounding& operator=(const DefaultRounding&) = delete;
+
+ private:
+  int hostMode_;
+};
 
 // From this difference to the zero code on, the scaled value lies beyond the 16-bit range, so the
 // difference can be clamped to it first and the double arithmetic stays small and branch-free.
@@ -71,6 +89,7 @@ CodeBounds boundsOf(std::span<const int32_t> codes) {
 }
 
 void scaleAndMirror(int32_t* codes, size_t count, int32_t zeroCode, int32_t twiceZero) {
+  const DefaultRounding rounding;
   if (CPU_FEATURE_ACTIVE(AVX2))
     avx2ScaleAndMirror(codes, count, zeroCode, twiceZero);
   else

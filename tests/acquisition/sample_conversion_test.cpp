@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cstdint>
 #include <numeric>
 #include <random>
@@ -66,6 +67,23 @@ TEST(SampleConversion, EveryByteCodeAgreesWithThePlainConversion) {
   for (int32_t y = -400; y <= 700; ++y) {
     expectSameAsPlain(codes, 256, y);
     expectSameAsPlain(codes, 251, y);  // five codes beyond N: mirrored only
+  }
+}
+
+// A host may have set another rounding mode for its own arithmetic; the codes stay rounded to the
+// nearest, halves to even.
+TEST(SampleConversion, EveryRoundingModeOfTheHostGivesTheSameCodes) {
+  std::vector<int32_t> expected(256);
+  std::iota(expected.begin(), expected.end(), 0);
+  const std::vector<int32_t> codes = expected;
+  reference::scaleThenMirror(expected, 256, 127);
+  for (const int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    std::vector<int32_t> block = codes;
+    std::fesetround(mode);
+    const int32_t error = convertFast(block, 256, 127);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(error, 0) << "mode " << mode;
+    EXPECT_EQ(block, expected) << "mode " << mode;
   }
 }
 

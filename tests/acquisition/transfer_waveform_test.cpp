@@ -162,8 +162,13 @@ TEST_F(TransferWaveform, AbsurdPointCountsFailBeforeTheDataQuery) {
   EXPECT_EQ(transfer(), rt::SubscriptOutOfRange);
   EXPECT_FALSE(session.wasSent("waveform:data?"));
 
-  setPreamble("0,0,1E+12,1,1E-06,0,0,0.04,0,127");
-  EXPECT_EQ(transfer(), rt::Overflow);
+  // Counts beyond the 32-bit range, and the lowest count, whose upper bound N - 1 is beyond it.
+  for (const char* points : {"1E+12", "-2147483648"}) {
+    session.log.clear();
+    setPreamble(std::string("0,0,") + points + ",1,1E-06,0,0,0.04,0,127");
+    EXPECT_EQ(transfer(), rt::Overflow) << points;
+    EXPECT_FALSE(session.wasSent("waveform:data?")) << points;
+  }
 }
 
 TEST_F(TransferWaveform, FieldsThatAreNotNumbersRaiseTheFloatingPointError) {
