@@ -23,8 +23,10 @@ void Fsetup::openScope(const std::string& addr) {
     resumeNext([&] { reply = device_->QueryText("*IDN?"); });
     // A reply with fewer than two commas keeps the model of the last identification.
     resumeNext([&] { modelNumber_ = getModelField(reply); });
-    // A plain substring test: a part of a listed model number passes, and so does an empty one.
-    const bool supportedModel = contains(ModelTable::SupportedModels(), modelNumber_);
+    // A plain substring test: a part of a listed model number passes, and so does an empty one;
+    // but an empty table lists no model at all, so it supports none.
+    const std::string& models = ModelTable::SupportedModels();
+    const bool supportedModel = !models.empty() && contains(models, modelNumber_);
     if (!supportedModel || !discovery::namesOurMaker(reply)) {
       // Names the stored address, which is what the user last confirmed.
       ui::showMessage(MLocaleGen::getLangText(510) + " " + state.InstrumentAddress());

@@ -75,6 +75,24 @@ TEST_F(Identification, ReplyWithFewerThanTwoCommasKeepsTheLastModel) {
   EXPECT_NE(setup->device(), nullptr);
 }
 
+// An empty model passes any table that lists a model, but a table that lists none supports nothing.
+TEST_F(Identification, EmptyModelTableRefusesEvenAnEmptyModel) {
+  writeModelTable("", "");
+  const struct {
+    const char* idn;
+    const char* model;
+  } cases[] = {{"VELMORA,,SN1,1.20", ""}, {"VELMORA TRV30 scope", ""}, {"VELMORA,TRV30K2A,SN1,1.20", "TRV30K2A"}};
+  for (const auto& c : cases) {
+    auto setup = createSetup();
+    state.setInstrumentAddress("GPIB::7");
+    instruments.add("FAKE::1")->reply("*IDN?", c.idn);
+    setup->openScope("FAKE::1");
+    EXPECT_EQ(setup->modelNumber(), c.model) << c.idn;
+    EXPECT_EQ(setup->device(), nullptr) << c.idn;
+  }
+  EXPECT_EQ(messages(), std::vector<std::string>(3, "Not a supported oscilloscope: GPIB::7"));
+}
+
 TEST_F(Identification, ModelFieldIsTakenUntrimmedBetweenTheFirstTwoCommas) {
   auto setup = createSetup();
   instruments.add("FAKE::1")->reply("*IDN?", "VELMORA, TRV30K2A,SN1,1.20");
