@@ -42,8 +42,8 @@ then normal answers):
   no_newline       the answer without its ending newline (VXI-11: END still marks its end)
 e.g. --fault 'WAV:DATA?=close_after:100@1' --fault '*IDN?=delay:3000' --fault '*IDN?+2=silent@1'
 
-JSON configuration keys: listen, vxi11, portmap_port, log, maker, model, serial, firmware, idn,
-channels, record_length, acquire_type, acquire_count, display [bools], display_words,
+JSON configuration keys: listen, vxi11, clients, portmap_port, log, maker, model, serial, firmware,
+idn, channels, record_length, acquire_type, acquire_count, display [bools], display_words,
 pods [bool, bool], digital [line numbers], signals {"N": {shape, frequency, amplitude, offset,
 phase, noise, seed}}, time_span, vertical_range, faults [{command, kind, value, text, times}].
 )";
@@ -112,6 +112,10 @@ void defineOptions(OverrideList& o) {
                   [](auto& c, const auto& v) { c.portmapPort = v; });
   o.add<std::string>("--log", "write every message received to FILE, one per line",
                      [](auto& c, const auto& v) { c.logPath = v; });
+  o.add<int>("--clients",
+             "raw-socket clients served at once, 1 to 64 (default 64); a further client waits until "
+             "one leaves, as at an instrument that serves one connection at a time",
+             [](auto& c, const auto& v) { c.clients = v; });
   o.add<std::string>("--model", "model number (default TRV30K4A); sets channels, pods, record",
                      [](auto& c, const auto& v) { c.model = v; });
   o.add<std::string>("--maker", "maker field of *IDN? (default VELMORA)",

@@ -64,6 +64,7 @@ const std::vector<std::pair<std::string_view, KeyHandler>>& keyHandlers() {
   static const std::vector<std::pair<std::string_view, KeyHandler>> handlers{
       {"listen", [](auto& c, const Json& j) { c.listen = parseEndpoint(j.get<std::string>()); }},
       {"vxi11", [](auto& c, const Json& j) { c.vxi11 = j.get<bool>(); }},
+      {"clients", [](auto& c, const Json& j) { c.clients = j.get<int>(); }},
       {"portmap_port", [](auto& c, const Json& j) { c.portmapPort = j.get<uint16_t>(); }},
       {"log", [](auto& c, const Json& j) { c.logPath = j.get<std::string>(); }},
       {"maker", [](auto& c, const Json& j) { c.maker = j.get<std::string>(); }},

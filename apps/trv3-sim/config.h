@@ -24,6 +24,7 @@ struct Endpoint {
 struct SimulatorConfig {
   Endpoint listen{"127.0.0.1", 0};
   bool vxi11 = false;
+  int clients = 64;  // raw-socket clients served at once; the next ones wait
   uint16_t portmapPort = 111;
   std::string logPath;
 

@@ -29,7 +29,7 @@ int serve(const trv3::sim::SimulatorConfig& config) {
   CommandLog log(config.logPath);
   Instrument instrument(buildInstrumentState(config), FaultBook(config.faults), log);
 
-  SocketServer sockets(instrument, config.listen);
+  SocketServer sockets(instrument, config.listen, config.clients);
   std::unique_ptr<Vxi11Service> vxi11;
   if (config.vxi11) {
     vxi11 = std::make_unique<Vxi11Service>(instrument, config.listen.host, config.portmapPort);

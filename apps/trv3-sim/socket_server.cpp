@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <stdexcept>
 #include <string>
 
 namespace trv3::sim {
@@ -14,8 +15,16 @@ namespace {
 
 // A line longer than this is not a command of this instrument; it is dropped, not buffered.
 constexpr std::size_t kLongestMessage = 1 << 20;
-// Clients served at once; more are closed at once, so that no crowd exhausts memory or threads.
-constexpr std::size_t kMostConnections = 64;
+// Clients served at once at most, so that no crowd exhausts memory or threads; the next ones wait
+// in the listener's backlog.
+constexpr int kMostClients = 64;
+// How often a full server looks for a client that left.
+constexpr int kFreeSlotCheckMs = 5;
+
+std::size_t checkedClients(int clients) {
+  if (clients < 1 || clients > kMostClients) throw std::runtime_error("clients must be 1 to 64");
+  return static_cast<std::size_t>(clients);
+}
 // A client that stops reading cannot hold its thread in a send for longer than this.
 constexpr timeval kLongestSend{30, 0};
 // A trickled answer goes a byte at a time for at most this long; then the rest goes at once.
@@ -71,8 +80,9 @@ class LineReader {
 
 }  // namespace
 
-SocketServer::SocketServer(Instrument& instrument, const Endpoint& endpoint)
+SocketServer::SocketServer(Instrument& instrument, const Endpoint& endpoint, int clients)
     : instrument_(instrument),
+      mostClients_(checkedClients(clients)),
       listener_(bindSocket(endpoint, SOCK_STREAM)),
       port_(boundPort(listener_.get())) {}
 
@@ -94,13 +104,13 @@ void SocketServer::stop() {
 void SocketServer::acceptLoop() {
   pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {stop_.pollFd(), POLLIN, 0}};
   while (!stop_.raised()) {
-    if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
+    const bool full = joinFinished() >= mostClients_;
+    fds[0].events = full ? 0 : POLLIN;
+    if (::poll(fds, 2, full ? kFreeSlotCheckMs : -1) < 0 && errno != EINTR) return;
     if (!(fds[0].revents & POLLIN)) continue;
     UniqueFd client(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
     if (client.get() < 0) continue;
-    joinFinished();
     std::lock_guard lock(connectionsMutex_);
-    if (connections_.size() >= kMostConnections) continue;  // closed as `client` goes
     ::setsockopt(client.get(), SOL_SOCKET, SO_SNDTIMEO, &kLongestSend, sizeof kLongestSend);
     Connection& connection = connections_.emplace_back();
     connection.fd = std::move(client);
@@ -111,13 +121,14 @@ void SocketServer::acceptLoop() {
   }
 }
 
-void SocketServer::joinFinished() {
+std::size_t SocketServer::joinFinished() {
   std::lock_guard lock(connectionsMutex_);
   connections_.remove_if([](Connection& connection) {
     if (!connection.finished) return false;
     connection.thread.join();
     return true;
   });
+  return connections_.size();
 }
 
 void SocketServer::serve(Connection& connection) {

@@ -17,8 +17,9 @@ namespace trv3::sim {
 
 class SocketServer {
  public:
-  // Listens at once (throws std::runtime_error); serves after start().
-  SocketServer(Instrument& instrument, const Endpoint& endpoint);
+  // Listens at once (throws std::runtime_error, also for `clients` outside 1 to 64); serves after
+  // start(), at most `clients` at once.
+  SocketServer(Instrument& instrument, const Endpoint& endpoint, int clients);
   ~SocketServer();
   SocketServer(const SocketServer&) = delete;
   SocketServer& operator=(const SocketServer&) = delete;
@@ -37,9 +38,11 @@ class SocketServer {
 
   void acceptLoop();
   void serve(Connection& connection);
-  void joinFinished();
+  // Joins the clients that left; the number still served.
+  std::size_t joinFinished();
 
   Instrument& instrument_;
+  std::size_t mostClients_;
   UniqueFd listener_;
   uint16_t port_;
   StopSignal stop_;

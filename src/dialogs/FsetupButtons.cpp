@@ -48,6 +48,9 @@ void Fsetup::handleConnectClick() {
   // No handling of its own: an error here reaches the code that showed the dialog, which reports
   // it; the result is still 2, as nothing was confirmed.
   form.hide();
+  // Let go while the connect dialog searches: an instrument that serves one client at a time would
+  // not answer the search while this session holds it. It is opened again below in any case.
+  device_.reset();
   auto connect = std::make_unique<FConnect>();
   connect->form.showModal();
   // Also after a cancelled connect dialog: the current address is opened again.

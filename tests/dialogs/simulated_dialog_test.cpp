@@ -45,6 +45,21 @@ TEST_F(SimulatedDialog, PointsNotOfferedEndsWithCancel) {
   EXPECT_EQ(state.WaveFormResult(), 2);
 }
 
+// Many instruments serve one raw-socket client at a time: the set-up dialog lets its session go
+// while the connect dialog searches, or the search would find the instrument busy.
+TEST_F(SimulatedDialog, AnInstrumentServingOneClientIsFoundWhileItsDialogIsOpen) {
+  const std::string address = simulate({"--model", "TRV30K2A", "--clients", "1"});
+  const discovery::ScopedDiscoverySources sources([address] {
+    discovery::DiscoverySources list;
+    list.push_back(std::make_unique<discovery::ConfiguredAddressSource>(Strings{address}));
+    return list;
+  });
+  auto setup = runSetup(address, "connect; pick " + address + "; ok; ok");
+  EXPECT_EQ(notices(), "");
+  EXPECT_EQ(state.WaveFormResult(), 1);
+  EXPECT_EQ(setup->device()->ResourceAddress(), address);
+}
+
 class SimulatedDiscovery : public SimulatedDialog {
  protected:
   // Two simulators on 127.0.0.1, one of a supported model and one not, found by probing their
