@@ -101,8 +101,7 @@ int main(int argc, char** argv) {
       fetchCommand
           ->add_option("--points", fetch.choices.points,
                        "Pick the points entry whose value is N; when N is not offered the "
-                       "offered values are printed and the dialog is cancelled")
-          ->check(CLI::Range(1, std::numeric_limits<int>::max()));
+                       "offered values are printed and the dialog is cancelled");
   CLI::Option* acquireNew = fetchCommand->add_flag("--acquire-new", fetch.choices.acquireNew,
                                                    "Tick \"Always acquire new waveform\"");
   CLI::Option* cancel =

@@ -219,14 +219,18 @@ TEST_F(HostEndToEnd, ChannelPointsAndAcquireNewBecomeTheTransfer) {
                           "waveform:preamble?", "waveform:data?"));
 }
 
+// Any whole number that no entry holds is "not offered", zero and negative ones included.
 TEST_F(HostEndToEnd, PointsNotOfferedEndWithCancel) {
   registerAddin();
   trv3::test::SimulatorProcess simulator(OneChannelOn);
-  const ChildResult fetch =
-      host({"fetch", "--address", simulator.socketResource(), "--points", "777"});
-  EXPECT_EQ(fetch.exitStatus, 2);
-  EXPECT_THAT(fetch.err, HasSubstr("trv3: points 777 not offered; offered: 100, 250, 500, 1000"));
-  EXPECT_THAT(fetch.out, HasSubstr("WaveFormResult 2"));
+  for (const std::string points : {"777", "0", "-5"}) {
+    const ChildResult fetch =
+        host({"fetch", "--address", simulator.socketResource(), "--points=" + points});
+    EXPECT_EQ(fetch.exitStatus, 2) << points;
+    EXPECT_THAT(fetch.err, HasSubstr("trv3: points " + points +
+                                     " not offered; offered: 100, 250, 500, 1000"));
+    EXPECT_THAT(fetch.out, HasSubstr("WaveFormResult 2"));
+  }
   EXPECT_THAT(transferOf(simulator.loggedMessages()), IsEmpty());
 }
 
