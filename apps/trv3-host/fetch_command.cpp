@@ -1,5 +1,6 @@
 // `trv3-host fetch`: the whole of what a waveform editor does to take a waveform through the
 // add-in.
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -93,6 +94,9 @@ int reportOutcome(const FetchRequest& request, const FetchOutcome& outcome) {
 }  // namespace
 
 int runFetch(const FetchRequest& request) {
+  // A reader that went away (a pipe to "head", say) makes a write fail rather than end the host
+  // by SIGPIPE, so that a waveform not handed on is reported as such with exit status 3.
+  std::signal(SIGPIPE, SIG_IGN);
   FetchOutcome outcome;
   try {
     chooseUserInterface(request);

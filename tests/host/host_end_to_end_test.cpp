@@ -431,6 +431,27 @@ TEST_F(HostEndToEnd, OutputsThatCannotBeWrittenAreNeverReportedAsDelivered) {
   EXPECT_EQ(fileText(kept), "earlier samples\n");
 }
 
+// Standard output is a pipe whose reader has gone: the samples were not handed on, which the exit
+// status says, instead of the host ending by SIGPIPE.
+TEST_F(HostEndToEnd, StandardOutputWithoutAReaderIsReportedAsNotDelivered) {
+  registerAddin();
+  trv3::test::SimulatorProcess simulator;
+  int readerGone[2];
+  ASSERT_EQ(pipe(readerGone), 0);
+  close(readerGone[0]);
+  const std::string toPipe = "exec \"$0\" \"$@\" >&" + std::to_string(readerGone[1]);
+  for (const std::vector<std::string>& output :
+       {std::vector<std::string>{"--json"}, std::vector<std::string>{"--csv", "/dev/stdout"}}) {
+    std::vector<std::string> command{"/bin/sh", "-c", toPipe, TRV3_HOST_PATH, "fetch", "--address",
+                                     simulator.socketResource()};
+    command.insert(command.end(), output.begin(), output.end());
+    const ChildResult fetch = runChild(command, environment());
+    EXPECT_EQ(fetch.exitStatus, 3) << output[0];
+    EXPECT_THAT(fetch.err, HasSubstr("the waveform was fetched but not delivered")) << output[0];
+  }
+  close(readerGone[1]);
+}
+
 TEST_F(HostEndToEnd, DiscoverListsTheConfiguredInstrumentsAndConnectPicksOne) {
   registerAddin();
   trv3::test::SimulatorProcess supported;
