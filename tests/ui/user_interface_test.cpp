@@ -110,6 +110,24 @@ TEST(UserInterfaceSelection, RegisteredBackendIsCreatedAndAMissingOneFallsBackTo
                            "backend, which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it\n");
 }
 
+TEST(UserInterfaceSelection, NoScreenAndNoChoiceIsTold) {
+  const struct {
+    std::map<std::string, std::string> environment;
+    const char* notice;
+  } cases[] = {
+      {{}, "trv3: no screen to show the set-up dialog on; using the script backend, which cancels the "
+           "dialog: no script (TRV3_UI_SCRIPT) confirms it\n"},
+      {{{"TRV3_UI", "script"}}, ""},
+      {{{"TRV3_UI_SCRIPT", "ok"}}, ""},
+  };
+  for (const auto& [environment, notice] : cases) {
+    std::ostringstream notices;
+    const auto chosen = userInterfaceFor(environmentOf(environment), notices);
+    EXPECT_NE(dynamic_cast<ScriptUserInterface*>(chosen.get()), nullptr);
+    EXPECT_EQ(notices.str(), notice) << environment.size();
+  }
+}
+
 // A form with an OK and a Cancel button that records which one was pressed.
 struct ConfirmableForm {
   Form form{"Fsetup", "Set-up", 504, 4815, 4080};

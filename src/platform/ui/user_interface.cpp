@@ -29,14 +29,17 @@ bool isSet(const EnvironmentLookup& environment, const char* variable) {
   return value != nullptr && *value != '\0';
 }
 
+// The one line that says why the dialog is played by the script backend, and what that means.
+void tellScriptBackendUsed(std::ostream& notices, const std::string& why, bool scripted) {
+  notices << "trv3: " << why << "; using the script backend"
+          << (scripted ? "" : ", which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it") << "\n";
+}
+
 }  // namespace
 
 UserInterface& currentUserInterface() {
   if (installed) return *installed;
-  if (!product) {
-    product = createUserInterface(requestedUserInterface([](const char* variable) { return std::getenv(variable); }),
-                                  std::cerr);
-  }
+  if (!product) product = userInterfaceFor([](const char* variable) { return std::getenv(variable); }, std::cerr);
   return *product;
 }
 
@@ -121,11 +124,19 @@ std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std:
     } catch (const std::runtime_error& failure) {
       why = std::string(" (") + failure.what() + ")";
     }
-    notices << "trv3: user interface \"" << name << "\" is not available" << why << "; using the script backend"
-            << (isSet(std::getenv, "TRV3_UI_SCRIPT") ? "" : ", which cancels the dialog: no script (TRV3_UI_SCRIPT) confirms it")
-            << "\n";
+    tellScriptBackendUsed(notices, "user interface \"" + name + "\" is not available" + why,
+                          isSet(std::getenv, "TRV3_UI_SCRIPT"));
   }
   return ScriptUserInterface::fromEnvironment(notices);
+}
+
+std::unique_ptr<UserInterface> userInterfaceFor(const EnvironmentLookup& environment, std::ostream& notices) {
+  const std::string name = requestedUserInterface(environment);
+  // Chosen for want of a screen, by no one: the user would otherwise see no dialog and get no
+  // waveform without a word.
+  if (name == "script" && !isSet(environment, "TRV3_UI") && !isSet(environment, "TRV3_UI_SCRIPT"))
+    tellScriptBackendUsed(notices, "no screen to show the set-up dialog on", false);
+  return createUserInterface(name, notices);
 }
 
 }  // namespace trv3::ui

@@ -41,7 +41,7 @@ class UserInterface {
 };
 
 // The calling thread's backend: the one a ScopedUserInterface installed, or else the product's,
-// created on first use from requestedUserInterface().
+// created on first use by userInterfaceFor().
 UserInterface& currentUserInterface();
 
 class ScopedUserInterface {
@@ -104,5 +104,9 @@ std::string requestedUserInterface(const EnvironmentLookup& environment);
 // screen here, falls back to the script backend, with a notice (that backend then cancels unless
 // TRV3_UI_SCRIPT says otherwise; see script_user_interface.h).
 std::unique_ptr<UserInterface> createUserInterface(const std::string& name, std::ostream& notices);
+
+// The backend the environment asks for, as created on first use: the requested one, with a notice
+// when it is the script backend only because there is no screen and nobody asked for a script.
+std::unique_ptr<UserInterface> userInterfaceFor(const EnvironmentLookup& environment, std::ostream& notices);
 
 }  // namespace trv3::ui
