@@ -176,25 +176,35 @@ TEST(ReplyReaderBlock, IndefiniteBlockWithMessageMarksRunsToTheEnd) {
   EXPECT_EQ(target.values, (std::vector<int32_t>{10, 5, 10, 6}));
 }
 
+// The failure that reading the reply as a block raises; number 0 when none.
+RuntimeError blockFailureOf(const char* reply, VectorTarget& target) {
+  ScriptedTransport transport;
+  transport.feed(reply);
+  ReplyReader reader(transport, "x");
+  try {
+    reader.readBlock(target, kAmpleTime);
+  } catch (const RuntimeError& error) {
+    return error;
+  }
+  return RuntimeError(0, "", "");
+}
+
 TEST(ReplyReaderBlock, MalformedHeadersAreIoFailures) {
   for (const char* reply : {"1,2,3\n", "#\n", "#A12\n", "#3 12abc\n", "#21x\n"}) {
-    ScriptedTransport transport;
-    transport.feed(reply);
-    ReplyReader reader(transport, "x");
     VectorTarget target;
-    EXPECT_EQ(errorNumberOf([&] { reader.readBlock(target, kAmpleTime); }), status::IoFailure)
-        << reply;
+    const RuntimeError failure = blockFailureOf(reply, target);
+    EXPECT_EQ(failure.number(), status::IoFailure) << reply;
+    EXPECT_TRUE(failure.description().starts_with("malformed block header: ")) << failure.description();
   }
 }
 
 TEST(ReplyReaderBlock, LyingLengthBeyondTheBoundAllocatesNothing) {
   for (const char* reply : {"#9999999999", "#9268435456", "#816777217"}) {
-    ScriptedTransport transport;
-    transport.feed(reply);
-    ReplyReader reader(transport, "x");
     VectorTarget target;
-    EXPECT_EQ(errorNumberOf([&] { reader.readBlock(target, kAmpleTime); }), status::OutOfResources)
-        << reply;
+    const RuntimeError failure = blockFailureOf(reply, target);
+    EXPECT_EQ(failure.number(), status::OutOfResources) << reply;
+    EXPECT_TRUE(failure.description().starts_with("block longer than the limit of 16777216 points"))
+        << failure.description();
     EXPECT_EQ(target.resizeCount, 0);
   }
 }

@@ -144,7 +144,7 @@ void ReplyReader::commandSent() {
 }
 
 void ReplyReader::malformed(const std::string& what) {
-  raiseIoError(status::IoFailure, "malformed block: " + what, address_);
+  raiseIoError(status::IoFailure, "malformed block header: " + what, address_);
 }
 
 void ReplyReader::startReply() {
@@ -189,7 +189,7 @@ void ReplyReader::receiveMore(const Deadline& deadline, size_t wanted) {
 
 char ReplyReader::nextByte(const Deadline& deadline, size_t wanted) {
   while (unreadSize() == 0) {
-    if (messageEnded_) malformed("the reply ended inside the block header");
+    if (messageEnded_) malformed("the reply ended inside it");
     receiveMore(deadline, wanted);
   }
   return buffer_[begin_++];
@@ -237,7 +237,7 @@ size_t ReplyReader::readBlock(Int32ArrayTarget& target, const Deadline& deadline
   const char hash = nextByte(deadline, expectedReply);
   if (hash != '#') malformed("a block starts with \"#\", the reply with " + describeByte(hash));
   const char digits = nextByte(deadline, expectedReply);
-  if (!isDigit(digits)) malformed("the block header has no digit count but " + describeByte(digits));
+  if (!isDigit(digits)) malformed("no digit count but " + describeByte(digits));
   const size_t points = digits == '0' ? readIndefiniteBlock(target, deadline)
                                       : readDefiniteBlock(digits - '0', target, deadline, expectedReply);
   replyTaken_ = true;
@@ -249,13 +249,13 @@ size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
   uint64_t length = 0;
   for (int i = 0; i < digitCount; ++i) {
     const char digit = nextByte(deadline, expectedReply);
-    if (!isDigit(digit)) malformed("the block length holds " + describeByte(digit));
+    if (!isDigit(digit)) malformed("its length holds " + describeByte(digit));
     length = length * 10 + static_cast<uint64_t>(digit - '0');
   }
   if (length > kMaxBlockPoints)
     raiseIoError(status::OutOfResources,
-                 "block header announces " + std::to_string(length) + " bytes, more than the limit of " +
-                     std::to_string(kMaxBlockPoints) + " points",
+                 "block longer than the limit of " + std::to_string(kMaxBlockPoints) +
+                     " points: its header announces " + std::to_string(length) + " bytes",
                  address_);
 
   BlockStorage storage(target, static_cast<size_t>(length));
@@ -263,7 +263,7 @@ size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
     if (unreadSize() == 0) {
       if (messageEnded_)
         malformed("the reply ended after " + std::to_string(storage.filled()) + " of the " +
-                  std::to_string(length) + " bytes that its header announces");
+                  std::to_string(length) + " bytes that it announces");
       receiveMore(deadline, length - storage.filled() + kBlockTerminator);
       continue;
     }

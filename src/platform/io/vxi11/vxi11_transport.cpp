@@ -32,7 +32,8 @@ constexpr size_t kLeastReadRequest = size_t{1} << 20;
 // device_write rounds in a row in which the instrument takes nothing before it counts as not
 // answering.
 constexpr int kMaxRefusedWrites = 3;
-// The shortest maxRecvSize that the protocol allows; a link that reports less is taken at this.
+// The shortest maxRecvSize that the protocol allows: taken for a link that reports none at all. A
+// link that reports a smaller size is given pieces of that size, since larger ones it may refuse.
 constexpr uint32_t kMinimumRecvSize = 1024;
 // Closing does not wait long for an instrument that no longer answers, nor longer than the
 // session's time-out.
@@ -124,8 +125,8 @@ void Vxi11Transport::createLink(const Deadline& deadline) {
                      "\": " + deviceErrorText(reply.value.error),
                  address_);
   link_.id = reply.value.lid;
-  link_.maxRecvSize =
-      std::max<uint32_t>(static_cast<uint32_t>(reply.value.maxRecvSize), kMinimumRecvSize);
+  link_.maxRecvSize = reply.value.maxRecvSize != 0 ? static_cast<uint32_t>(reply.value.maxRecvSize)
+                                                   : kMinimumRecvSize;
   linkBroken_ = false;
 }
 
