@@ -262,8 +262,11 @@ size_t ReplyReader::readDefiniteBlock(int digitCount, Int32ArrayTarget& target,
   while (storage.filled() < length) {
     if (unreadSize() == 0) {
       if (messageEnded_)
-        malformed("the reply ended after " + std::to_string(storage.filled()) + " of the " +
-                  std::to_string(length) + " bytes that it announces");
+        raiseIoError(status::IoFailure,
+                     "block shorter than its header: the reply ended after " +
+                         std::to_string(storage.filled()) + " of the " + std::to_string(length) +
+                         " bytes that it announces",
+                     address_);
       receiveMore(deadline, length - storage.filled() + kBlockTerminator);
       continue;
     }
