@@ -1,11 +1,15 @@
 #include "platform/io/message_session.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "block_fixtures.h"
@@ -248,6 +252,24 @@ TEST(MessageSessionTrace, EveryExchangeIsAppendedToTheNamedFile) {
   for (size_t i = 0; i < lines.size(); ++i)
     EXPECT_NE(lines[i].find(address + expected[i]), std::string::npos) << lines[i];
   EXPECT_EQ(lines[0].size() > 24 && lines[0][10] == 'T' && lines[0][23] == 'Z', true) << lines[0];
+}
+
+TEST(MessageSessionTrace, ANamedPipeWithoutAReaderNeverHoldsTheExchange) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("trv3_io_trace_fifo_" + std::to_string(::getpid()));
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  ::setenv("TRV3_IO_TRACE", path.c_str(), 1);
+  const IoTrace trace = IoTrace::fromEnvironment();
+  ::unsetenv("TRV3_IO_TRACE");
+  auto traced = std::async(std::launch::async, [&] { trace.sent("x", "*IDN?"); });
+  const bool returned = traced.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+  // A writer still waiting in open() is let go by a reader, so the test itself cannot hang.
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  traced.wait();
+  ::close(reader);
+  std::filesystem::remove(path);
+  EXPECT_TRUE(returned);
 }
 
 TEST(MessageSessionTimeout, DefaultComesFromTheEnvironment) {

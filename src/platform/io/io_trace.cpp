@@ -1,10 +1,12 @@
 #include "platform/io/io_trace.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 
 namespace trv3::io {
 namespace {
@@ -53,8 +55,14 @@ IoTrace IoTrace::fromEnvironment() {
 void IoTrace::append(const std::string& address, std::string_view direction,
                      std::string_view text) const {
   if (path_.empty()) return;
-  std::ofstream file(path_, std::ios::app | std::ios::binary);
-  file << utcTimestamp() << ' ' << address << ' ' << direction << ' ' << text << '\n';
+  // Opened without waiting: a named pipe with no reader in the file's place must not hold the
+  // exchange; a line that cannot be written is lost, not waited for.
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return;
+  std::string line = utcTimestamp() + ' ' + address + ' ';
+  line.append(direction).append(" ").append(text).append("\n");
+  [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
+  ::close(fd);
 }
 
 void IoTrace::sent(const std::string& address, std::string_view text) const {
