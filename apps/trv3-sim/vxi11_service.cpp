@@ -86,7 +86,9 @@ void Vxi11Service::stop() {
 }
 
 // tirpc's own svc_run cannot be told to end; this loop polls the same descriptors plus the stop
-// signal. svc_getreq_poll must only count ready descriptors of tirpc's table.
+// signal. svc_getreq_poll must only count ready descriptors of tirpc's table. tirpc closes a
+// connection that its client ended within that call and takes it out of its table; the links of
+// such connections go with it, before a later call could reuse its descriptor for a new one.
 void Vxi11Service::serve() {
   std::vector<pollfd> fds;
   while (!stop_.raised()) {
@@ -99,6 +101,9 @@ void Vxi11Service::serve() {
     }
     if (fds.back().revents != 0) return;
     svc_getreq_poll(fds.data(), ready);
+    std::vector<int> openConnections;
+    for (int i = 0; i < svc_max_pollfd; ++i) openConnections.push_back(svc_pollfd[i].fd);
+    links_.dropLinksOfClosedConnections(openConnections);
   }
 }
 

@@ -183,6 +183,14 @@ TEST(Vxi11Service, DropsPendingOutputOnDeviceClearAndForgetsDestroyedLinks) {
   EXPECT_EQ(link.write("*IDN?"), 4);  // invalid link identifier
 }
 
+TEST(Vxi11Service, ForgetsTheLinksOfClientsThatLeftWithoutDestroyingThem) {
+  SimulatorProcess simulator({"--vxi11"});
+  for (int client = 0; client < 65; ++client) CoreLink();  // at most 64 links at once
+  CoreLink link;
+  link.write("*OPC?");
+  EXPECT_EQ(link.readAll(100), "1\n");
+}
+
 TEST(Vxi11Service, ServesTwoLinksAtOnce) {
   SimulatorProcess simulator({"--vxi11"});
   CoreLink first;
