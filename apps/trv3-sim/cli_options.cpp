@@ -18,7 +18,8 @@ constexpr const char* kDescription =
     "trv3-sim: a simulated oscilloscope of the Velmora Quorvalis TRV3 series (and the legacy LX2xx\n"
     "models) answering SCPI over a raw TCP socket and, with --vxi11, over VXI-11.\n"
     "Prints the raw-socket resource (TCPIP::HOST::PORT::SOCKET) as its first line, then with\n"
-    "--vxi11 the VXI-11 resource (TCPIP::HOST::INSTR), and runs until SIGTERM or SIGINT (exit 0).";
+    "--vxi11 the VXI-11 resource (TCPIP::HOST::INSTR), and runs until SIGTERM or SIGINT (exit 0).\n"
+    "Exit status 2 for bad options or configuration, 1 when it cannot serve (e.g. a port taken).";
 
 constexpr const char* kFooter = R"(
 Settings come from the defaults, then the --config file, then the options given here.
@@ -47,6 +48,8 @@ idn, channels, record_length, acquire_type, acquire_count, display [bools], disp
 pods [bool, bool], digital [line numbers], signals {"N": {shape, frequency, amplitude, offset,
 phase, noise, seed}}, time_span, vertical_range, faults [{command, kind, value, text, times}].
 )";
+
+constexpr int kBadSettings = 2;
 
 double parseDouble(const std::string& text) {
   std::size_t used = 0;
@@ -213,16 +216,18 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return {std::nullopt, app.exit(error)};
+    // Prints the help, or the error with a hint; every refused command line ends the same way.
+    return {std::nullopt, app.exit(error) == 0 ? 0 : kBadSettings};
   }
   try {
     SimulatorConfig config;
     if (!configPath.empty()) applyJsonConfigFile(config, configPath);
     overrides.applyTo(config);
+    checkConfig(config);
     return {std::move(config), 0};
   } catch (const std::exception& error) {
     std::cerr << "trv3-sim: " << error.what() << "\n";
-    return {std::nullopt, 2};
+    return {std::nullopt, kBadSettings};
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "fault_book.h"
 #include "model_catalog.h"
 #include "scpi_arguments.h"
 #include "scpi_errors.h"
@@ -219,6 +220,14 @@ InstrumentState buildInstrumentState(const SimulatorConfig& config) {
   settings.podDisplay = config.pods;
   settings.digitalLines = config.digital;
   return {std::move(profile), settings, settings, 0};
+}
+
+void checkConfig(const SimulatorConfig& config) {
+  if (config.clients < 1 || config.clients > kMostRawClients) {
+    throw invalid("clients must be 1 to " + std::to_string(kMostRawClients));
+  }
+  buildInstrumentState(config);
+  FaultBook{config.faults};
 }
 
 }  // namespace trv3::sim

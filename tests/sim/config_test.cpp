@@ -173,8 +173,20 @@ TEST(CommandLineOptions, ReadListsFaultsAndSignals) {
   EXPECT_EQ(line.config->faults.size(), 1u);
   EXPECT_EQ(line.config->signals.at(1).shape, SignalShape::Ramp);
 
-  const char* bad[] = {"trv3-sim", "--display", "maybe"};
-  EXPECT_EQ(parseCommandLine(std::size(bad), bad).exitCode, 2);
+}
+
+TEST(CommandLineOptions, RefuseEveryBadSettingWithExitStatusTwo) {
+  const std::vector<std::vector<const char*>> refused{
+      {"--display", "maybe"},      {"--bogus"},           {"--channels", "7"},
+      {"--clients", "0"},          {"--record-length", "0"}, {"--portmap-port", "70000"},
+      {"--fault", "NOSUCH?=silent"}, {"--config", "/nonexistent/sim.json"},
+  };
+  for (std::vector<const char*> argv : refused) {
+    argv.insert(argv.begin(), "trv3-sim");
+    const CommandLine line = parseCommandLine(static_cast<int>(argv.size()), argv.data());
+    EXPECT_FALSE(line.config) << argv[1];
+    EXPECT_EQ(line.exitCode, 2) << argv[1];
+  }
 }
 
 }  // namespace
