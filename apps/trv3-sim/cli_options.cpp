@@ -46,7 +46,8 @@ e.g. --fault 'WAV:DATA?=close_after:100@1' --fault '*IDN?=delay:3000' --fault '*
 JSON configuration keys: listen, vxi11, clients, portmap_port, log, maker, model, serial, firmware,
 idn, channels, record_length, acquire_type, acquire_count, display [bools], display_words,
 pods [bool, bool], digital [line numbers], signals {"N": {shape, frequency, amplitude, offset,
-phase, noise, seed}}, time_span, vertical_range, faults [{command, kind, value, text, times}].
+phase, noise, seed}}, time_span, vertical_range, faults [{command, kind, value, text, times,
+after}].
 )";
 
 constexpr int kBadSettings = 2;
