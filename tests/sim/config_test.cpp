@@ -122,7 +122,12 @@ TEST(JsonConfig, RefusesUnknownKeysAndWrongTypes) {
   for (const char* text :
        {R"({"modle": "TRV30K2A"})", R"({"channels": "four"})", R"({"digital": [16]})",
         R"({"signals": {"5": {}}})", R"({"signals": {"1": {"shape": "saw"}}})",
-        R"({"faults": [{"command": "*IDN?"}]})", R"([1, 2])"}) {
+        R"({"faults": [{"command": "*IDN?"}]})", R"([1, 2])",
+        // whole numbers that do not fit their setting, which would otherwise wrap or be cut
+        R"({"portmap_port": 70000})", R"({"acquire_count": 4294967304})",
+        R"({"clients": 4294967297})", R"({"channels": 2.5})", R"({"digital": 5})",
+        R"({"signals": {"1": {"seed": -1}}})",
+        R"({"faults": [{"command": "*IDN?", "kind": "silent", "times": 4294967297}]})"}) {
     SimulatorConfig config;
     EXPECT_THROW(applyJsonConfig(config, nlohmann::json::parse(text)), std::invalid_argument)
         << text;
