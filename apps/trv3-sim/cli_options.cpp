@@ -1,7 +1,9 @@
 #include "cli_options.h"
 
+#include <cmath>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -201,7 +203,14 @@ std::pair<int, SignalSpec> parseSignalOption(const std::string& text) {
   double* const numbers[] = {&signal.frequency, &signal.amplitude, &signal.offset, &signal.phase,
                              &signal.noise};
   for (std::size_t i = 1; i < fields.size() && i <= 5; ++i) *numbers[i - 1] = parseDouble(fields[i]);
-  if (fields.size() == 7) signal.seed = static_cast<uint32_t>(parseDouble(fields[6]));
+  if (fields.size() == 7) {
+    // Converting a double outside the seed's range would be undefined, not an error.
+    const double seed = parseDouble(fields[6]);
+    if (!(seed >= 0.0 && seed <= std::numeric_limits<uint32_t>::max()) || seed != std::floor(seed)) {
+      throw std::invalid_argument("seed must be a whole number 0 to 4294967295: " + fields[6]);
+    }
+    signal.seed = static_cast<uint32_t>(seed);
+  }
   return {channel, signal};
 }
 

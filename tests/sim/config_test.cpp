@@ -74,7 +74,8 @@ TEST(SignalOption, ReadsShapeAndOptionalNumbersInOrder) {
   EXPECT_EQ(square.shape, SignalShape::Square);
   EXPECT_DOUBLE_EQ(square.frequency, defaultSignal(3).frequency);
 
-  for (const char* bad : {"5=sine", "sine", "1=saw", "1=sine:fast", "1=sine:1:2:3:4:5:6:7"}) {
+  for (const char* bad : {"5=sine", "sine", "1=saw", "1=sine:fast", "1=sine:1:2:3:4:5:6:7",
+                          "1=sine:1:2:3:4:5:-1", "1=sine:1:2:3:4:5:7.5", "1=sine:1:2:3:4:5:1e10"}) {
     EXPECT_THROW(parseSignalOption(bad), std::invalid_argument) << bad;
   }
 }
