@@ -1,7 +1,9 @@
 #include "cli_options.h"
 
+#include <cmath>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -18,7 +20,8 @@ constexpr const char* kDescription =
     "trv3-sim: a simulated oscilloscope of the Velmora Quorvalis TRV3 series (and the legacy LX2xx\n"
     "models) answering SCPI over a raw TCP socket and, with --vxi11, over VXI-11.\n"
     "Prints the raw-socket resource (TCPIP::HOST::PORT::SOCKET) as its first line, then with\n"
-    "--vxi11 the VXI-11 resource (TCPIP::HOST::INSTR), and runs until SIGTERM or SIGINT (exit 0).";
+    "--vxi11 the VXI-11 resource (TCPIP::HOST::INSTR), and runs until SIGTERM or SIGINT (exit 0).\n"
+    "Exit status 2 for bad options or configuration, 1 when it cannot serve (e.g. a port taken).";
 
 constexpr const char* kFooter = R"(
 Settings come from the defaults, then the --config file, then the options given here.
@@ -45,8 +48,11 @@ e.g. --fault 'WAV:DATA?=close_after:100@1' --fault '*IDN?=delay:3000' --fault '*
 JSON configuration keys: listen, vxi11, clients, portmap_port, log, maker, model, serial, firmware,
 idn, channels, record_length, acquire_type, acquire_count, display [bools], display_words,
 pods [bool, bool], digital [line numbers], signals {"N": {shape, frequency, amplitude, offset,
-phase, noise, seed}}, time_span, vertical_range, faults [{command, kind, value, text, times}].
+phase, noise, seed}}, time_span, vertical_range, faults [{command, kind, value, text, times,
+after}].
 )";
+
+constexpr int kBadSettings = 2;
 
 double parseDouble(const std::string& text) {
   std::size_t used = 0;
@@ -197,7 +203,14 @@ std::pair<int, SignalSpec> parseSignalOption(const std::string& text) {
   double* const numbers[] = {&signal.frequency, &signal.amplitude, &signal.offset, &signal.phase,
                              &signal.noise};
   for (std::size_t i = 1; i < fields.size() && i <= 5; ++i) *numbers[i - 1] = parseDouble(fields[i]);
-  if (fields.size() == 7) signal.seed = static_cast<uint32_t>(parseDouble(fields[6]));
+  if (fields.size() == 7) {
+    // Converting a double outside the seed's range would be undefined, not an error.
+    const double seed = parseDouble(fields[6]);
+    if (!(seed >= 0.0 && seed <= std::numeric_limits<uint32_t>::max()) || seed != std::floor(seed)) {
+      throw std::invalid_argument("seed must be a whole number 0 to 4294967295: " + fields[6]);
+    }
+    signal.seed = static_cast<uint32_t>(seed);
+  }
   return {channel, signal};
 }
 
@@ -213,16 +226,18 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return {std::nullopt, app.exit(error)};
+    // Prints the help, or the error with a hint; every refused command line ends the same way.
+    return {std::nullopt, app.exit(error) == 0 ? 0 : kBadSettings};
   }
   try {
     SimulatorConfig config;
     if (!configPath.empty()) applyJsonConfigFile(config, configPath);
     overrides.applyTo(config);
+    checkConfig(config);
     return {std::move(config), 0};
   } catch (const std::exception& error) {
     std::cerr << "trv3-sim: " << error.what() << "\n";
-    return {std::nullopt, 2};
+    return {std::nullopt, kBadSettings};
   }
 }
 

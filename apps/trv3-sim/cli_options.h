@@ -9,7 +9,7 @@ namespace trv3::sim {
 
 struct CommandLine {
   std::optional<SimulatorConfig> config;  // empty when the program should end at once
-  int exitCode = 0;                       // then with this code (0 after --help)
+  int exitCode = 0;                       // then with this code: 0 after --help, 2 when refused
 };
 
 // Reports help and errors on stdout/stderr itself.

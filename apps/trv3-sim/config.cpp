@@ -1,6 +1,7 @@
 #include "config.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "fault_book.h"
 #include "model_catalog.h"
 #include "scpi_arguments.h"
 #include "scpi_errors.h"
@@ -23,6 +25,22 @@ constexpr int64_t kLongestRecord = 99'999'999;  // what the eight length digits 
 
 std::invalid_argument invalid(const std::string& what) { return std::invalid_argument(what); }
 
+// A whole number that fits the setting; nlohmann's own conversion would wrap one that does not
+// (a port of 70000 became 4464) and cut the fraction off another.
+template <typename Integer>
+Integer wholeNumber(const Json& json) {
+  if (json.is_number_unsigned()) {
+    const auto value = json.get<uint64_t>();
+    if (std::in_range<Integer>(value)) return static_cast<Integer>(value);
+  } else if (json.is_number_integer()) {
+    const auto value = json.get<int64_t>();
+    if (std::in_range<Integer>(value)) return static_cast<Integer>(value);
+  } else {
+    throw invalid("expected a whole number, got " + json.dump());
+  }
+  throw invalid(json.dump() + " is out of range");
+}
+
 SignalSpec jsonSignal(const Json& json, SignalSpec signal) {
   for (const auto& [key, value] : json.items()) {
     if (key == "shape") signal.shape = parseSignalShape(value.get<std::string>());
@@ -31,7 +49,7 @@ SignalSpec jsonSignal(const Json& json, SignalSpec signal) {
     else if (key == "offset") signal.offset = value.get<double>();
     else if (key == "phase") signal.phase = value.get<double>();
     else if (key == "noise") signal.noise = value.get<double>();
-    else if (key == "seed") signal.seed = value.get<uint32_t>();
+    else if (key == "seed") signal.seed = wholeNumber<uint32_t>(value);
     else throw invalid("unknown signal key: " + key);
   }
   return signal;
@@ -48,10 +66,10 @@ FaultSpec jsonFault(const Json& json) {
   for (const auto& [key, value] : json.items()) {
     if (key == "command") spec.command = value.get<std::string>();
     else if (key == "kind") spec.kind = parseFaultKind(value.get<std::string>());
-    else if (key == "value") { spec.value = value.get<int64_t>(); valueGiven = true; }
+    else if (key == "value") { spec.value = wholeNumber<int64_t>(value); valueGiven = true; }
     else if (key == "text") spec.text = value.get<std::string>();
-    else if (key == "times") spec.times = value.get<int>();
-    else if (key == "after") spec.after = value.get<int>();
+    else if (key == "times") spec.times = wholeNumber<int>(value);
+    else if (key == "after") spec.after = wholeNumber<int>(value);
     else throw invalid("unknown fault key: " + key);
   }
   if (!json.contains("kind")) throw invalid("fault without a kind");
@@ -64,28 +82,30 @@ const std::vector<std::pair<std::string_view, KeyHandler>>& keyHandlers() {
   static const std::vector<std::pair<std::string_view, KeyHandler>> handlers{
       {"listen", [](auto& c, const Json& j) { c.listen = parseEndpoint(j.get<std::string>()); }},
       {"vxi11", [](auto& c, const Json& j) { c.vxi11 = j.get<bool>(); }},
-      {"clients", [](auto& c, const Json& j) { c.clients = j.get<int>(); }},
-      {"portmap_port", [](auto& c, const Json& j) { c.portmapPort = j.get<uint16_t>(); }},
+      {"clients", [](auto& c, const Json& j) { c.clients = wholeNumber<int>(j); }},
+      {"portmap_port", [](auto& c, const Json& j) { c.portmapPort = wholeNumber<uint16_t>(j); }},
       {"log", [](auto& c, const Json& j) { c.logPath = j.get<std::string>(); }},
       {"maker", [](auto& c, const Json& j) { c.maker = j.get<std::string>(); }},
       {"model", [](auto& c, const Json& j) { c.model = j.get<std::string>(); }},
       {"serial", [](auto& c, const Json& j) { c.serial = j.get<std::string>(); }},
       {"firmware", [](auto& c, const Json& j) { c.firmware = j.get<std::string>(); }},
       {"idn", [](auto& c, const Json& j) { c.idn = j.get<std::string>(); }},
-      {"channels", [](auto& c, const Json& j) { c.channels = j.get<int>(); }},
-      {"record_length", [](auto& c, const Json& j) { c.recordLength = j.get<int64_t>(); }},
+      {"channels", [](auto& c, const Json& j) { c.channels = wholeNumber<int>(j); }},
+      {"record_length", [](auto& c, const Json& j) { c.recordLength = wholeNumber<int64_t>(j); }},
       {"acquire_type",
        [](auto& c, const Json& j) { c.acquireType = parseAcquireType(j.get<std::string>()); }},
-      {"acquire_count", [](auto& c, const Json& j) { c.acquireCount = j.get<int>(); }},
+      {"acquire_count", [](auto& c, const Json& j) { c.acquireCount = wholeNumber<int>(j); }},
       {"display", [](auto& c, const Json& j) { c.display = j.get<std::vector<bool>>(); }},
       {"display_words", [](auto& c, const Json& j) { c.displayWords = j.get<bool>(); }},
       {"pods", [](auto& c, const Json& j) { c.pods = j.get<std::array<bool, 2>>(); }},
       {"digital",
        [](auto& c, const Json& j) {
+         if (!j.is_array()) throw invalid("expected a list of line numbers");
          c.digital.reset();
-         for (int line : j.get<std::vector<int>>()) {
-           if (line < 0 || line > 15) throw invalid("digital lines are 0 to 15");
-           c.digital.set(static_cast<std::size_t>(line));
+         for (const Json& line : j) {
+           const int number = wholeNumber<int>(line);
+           if (number < 0 || number > 15) throw invalid("digital lines are 0 to 15");
+           c.digital.set(static_cast<std::size_t>(number));
          }
        }},
       {"signals",
@@ -157,7 +177,7 @@ void applyJsonConfig(SimulatorConfig& config, const Json& json) {
     if (handler == handlers.end()) throw invalid("unknown configuration key: " + key);
     try {
       handler->second(config, value);
-    } catch (const Json::exception& error) {
+    } catch (const std::exception& error) {
       throw invalid("configuration key " + key + ": " + error.what());
     }
   }
@@ -219,6 +239,14 @@ InstrumentState buildInstrumentState(const SimulatorConfig& config) {
   settings.podDisplay = config.pods;
   settings.digitalLines = config.digital;
   return {std::move(profile), settings, settings, 0};
+}
+
+void checkConfig(const SimulatorConfig& config) {
+  if (config.clients < 1 || config.clients > kMostRawClients) {
+    throw invalid("clients must be 1 to " + std::to_string(kMostRawClients));
+  }
+  buildInstrumentState(config);
+  FaultBook{config.faults};
 }
 
 }  // namespace trv3::sim

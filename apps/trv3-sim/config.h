@@ -21,6 +21,10 @@ struct Endpoint {
   uint16_t port = 0;
 };
 
+// Raw-socket clients served at once at most, so that no crowd exhausts memory or threads; the next
+// ones wait in the listener's backlog.
+inline constexpr int kMostRawClients = 64;
+
 struct SimulatorConfig {
   Endpoint listen{"127.0.0.1", 0};
   bool vxi11 = false;
@@ -65,5 +69,9 @@ void applyJsonConfigFile(SimulatorConfig& config, const std::string& path);
 // The instrument the configuration describes; throws std::invalid_argument for values out of
 // range.
 InstrumentState buildInstrumentState(const SimulatorConfig& config);
+
+// Every value in range and every fault on a known command, so that a bad setting is refused
+// before anything listens; throws std::invalid_argument.
+void checkConfig(const SimulatorConfig& config);
 
 }  // namespace trv3::sim

@@ -13,10 +13,26 @@ bool isBlankUnit(std::string_view unit) {
   return unit.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+// A message's answers are held until all of its units have run; room for one whole record and
+// plenty besides, but not for a line of thousands of data queries, which would exhaust memory.
+constexpr std::size_t kAnswerRoomBesidesARecord = 4 << 20;
+
 // Collects the answers of one message and what its faults ask of the transport.
 class AnswerBuilder {
  public:
-  void add(std::string text) {
+  explicit AnswerBuilder(std::size_t limit) : limit_(limit) {}
+
+  // True when this answer would outgrow the limit: then every answer of the message is dropped,
+  // the ones still to come too, as an instrument with a full output queue does (IEEE 488.2
+  // deadlock); only this call reports it.
+  bool add(std::string text) {
+    if (deadlocked_) return false;
+    if (answer_.size() + text.size() + 1 > limit_) {
+      deadlocked_ = true;
+      answered_ = false;
+      std::string().swap(answer_);
+      return true;
+    }
     if (answered_) {
       answer_ += ';';
       answer_ += text;
@@ -24,7 +40,10 @@ class AnswerBuilder {
       answer_ = std::move(text);  // the usual single answer, a block among them, is not copied
     }
     answered_ = true;
+    return false;
   }
+
+  bool deadlocked() const { return deadlocked_; }
 
   void applyTransportFault(const FaultSpec& fault) {
     if (fault.kind == FaultKind::Delay) {
@@ -54,8 +73,10 @@ class AnswerBuilder {
   }
 
  private:
+  std::size_t limit_;
   std::string answer_;
   bool answered_ = false;
+  bool deadlocked_ = false;
   int32_t delayMs_ = 0;
   int32_t trickleMs_ = 0;
   bool withoutNewline_ = false;
@@ -70,7 +91,8 @@ Instrument::Instrument(InstrumentState initial, FaultBook faults, CommandLog& lo
 Response Instrument::execute(std::string_view message, ErrorQueue& errors) {
   std::lock_guard lock(mutex_);
   log_.record(message);
-  AnswerBuilder answers;
+  AnswerBuilder answers(static_cast<std::size_t>(state_.profile.recordLength) +
+                        kAnswerRoomBesidesARecord);
   HeaderPath path;
   for (std::string_view text : splitProgramUnits(message)) {
     if (isBlankUnit(text)) continue;
@@ -80,6 +102,8 @@ Response Instrument::execute(std::string_view message, ErrorQueue& errors) {
       path.advance(unit, nodes);
       const std::optional<ResolvedCommand> command = findCommand(nodes, unit.query);
       if (!command) throw kUndefinedHeader;
+      // Their answers would be dropped; running them would only hold the instrument for long.
+      if (unit.query && answers.deadlocked()) continue;
 
       const FaultSpec* fault = faults_.strike(*command);
       const std::vector<int> suffixes = command->suffixes();
@@ -87,11 +111,13 @@ Response Instrument::execute(std::string_view message, ErrorQueue& errors) {
       if (fault) answers.applyTransportFault(*fault);
       command->entry->handler(context);
 
+      bool deadlocked = false;
       if (fault && fault->kind == FaultKind::Garbage) {
-        answers.add(fault->text);
+        deadlocked = answers.add(fault->text);
       } else if (unit.query && !(fault && fault->kind == FaultKind::Silent)) {
-        answers.add(std::move(context.reply));
+        deadlocked = answers.add(std::move(context.reply));
       }
+      if (deadlocked) errors.push(kQueryDeadlocked);
     } catch (const ScpiError& error) {
       errors.push(error);
     }

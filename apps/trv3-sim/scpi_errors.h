@@ -24,6 +24,7 @@ inline constexpr ScpiError kTooMuchData{-223, "Too much data"};
 inline constexpr ScpiError kIllegalParameterValue{-224, "Illegal parameter value"};
 inline constexpr ScpiError kQueueOverflow{-350, "Queue overflow"};
 inline constexpr ScpiError kQueryInterrupted{-410, "Query INTERRUPTED"};
+inline constexpr ScpiError kQueryDeadlocked{-430, "Query DEADLOCKED"};
 
 // First in, first out, bounded like an instrument's: when full, the newest entry becomes
 // "Queue overflow" so a misbehaving client cannot grow it without end.

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <stdexcept>
 #include <string>
 
 namespace trv3::sim {
@@ -15,16 +14,9 @@ namespace {
 
 // A line longer than this is not a command of this instrument; it is dropped, not buffered.
 constexpr std::size_t kLongestMessage = 1 << 20;
-// Clients served at once at most, so that no crowd exhausts memory or threads; the next ones wait
-// in the listener's backlog.
-constexpr int kMostClients = 64;
 // How often a full server looks for a client that left.
 constexpr int kFreeSlotCheckMs = 5;
 
-std::size_t checkedClients(int clients) {
-  if (clients < 1 || clients > kMostClients) throw std::runtime_error("clients must be 1 to 64");
-  return static_cast<std::size_t>(clients);
-}
 // A client that stops reading cannot hold its thread in a send for longer than this.
 constexpr timeval kLongestSend{30, 0};
 // A trickled answer goes a byte at a time for at most this long; then the rest goes at once.
@@ -82,7 +74,7 @@ class LineReader {
 
 SocketServer::SocketServer(Instrument& instrument, const Endpoint& endpoint, int clients)
     : instrument_(instrument),
-      mostClients_(checkedClients(clients)),
+      mostClients_(static_cast<std::size_t>(clients)),
       listener_(bindSocket(endpoint, SOCK_STREAM)),
       port_(boundPort(listener_.get())) {}
 

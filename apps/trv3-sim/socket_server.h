@@ -17,8 +17,8 @@ namespace trv3::sim {
 
 class SocketServer {
  public:
-  // Listens at once (throws std::runtime_error, also for `clients` outside 1 to 64); serves after
-  // start(), at most `clients` at once.
+  // Listens at once (throws std::runtime_error); serves after start(), at most `clients` (1 to
+  // kMostRawClients, as checkConfig ensures) at once.
   SocketServer(Instrument& instrument, const Endpoint& endpoint, int clients);
   ~SocketServer();
   SocketServer(const SocketServer&) = delete;

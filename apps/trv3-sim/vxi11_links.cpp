@@ -22,11 +22,11 @@ bool namesInstrument(std::string_view device) {
 
 }  // namespace
 
-LinkTable::Created LinkTable::create(std::string_view device) {
+LinkTable::Created LinkTable::create(std::string_view device, int connection) {
   if (!namesInstrument(device)) return {kDeviceNotAccessible, 0};
   if (links_.size() >= kMostLinks) return {kOutOfResources, 0};
   const int32_t id = nextLink_++;
-  links_.emplace(id, std::make_unique<Link>(instrument_));
+  links_.emplace(id, std::make_unique<Link>(instrument_, connection));
   return {kNoError, id};
 }
 
@@ -134,6 +134,13 @@ int32_t LinkTable::clear(int32_t id) {
 
 int32_t LinkTable::destroy(int32_t id) {
   return links_.erase(id) > 0 ? kNoError : kInvalidLink;
+}
+
+void LinkTable::dropLinksOfClosedConnections(const std::vector<int>& openConnections) {
+  std::erase_if(links_, [&](const auto& entry) {
+    return std::find(openConnections.begin(), openConnections.end(), entry.second->connection) ==
+           openConnections.end();
+  });
 }
 
 int32_t LinkTable::check(int32_t id) { return find(id) ? kNoError : kInvalidLink; }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "instrument.h"
 #include "stop_signal.h"
@@ -44,8 +45,9 @@ class LinkTable {
     int32_t error;
     int32_t link;
   };
-  // Devices are named "inst0", "inst1", ... (any name starting with "inst").
-  Created create(std::string_view device);
+  // Devices are named "inst0", "inst1", ... (any name starting with "inst"). `connection`
+  // names the client's connection (its socket), whose end ends the link too.
+  Created create(std::string_view device, int connection);
 
   // Runs the collected message when `end` is set; a message holding several lines runs them in
   // order. A new message discards an answer not yet read ("Query INTERRUPTED").
@@ -64,6 +66,9 @@ class LinkTable {
   // Drops the message being collected and the answer not yet read.
   int32_t clear(int32_t link);
   int32_t destroy(int32_t link);
+  // Destroys the links of connections not in `openConnections`: a client that leaves without
+  // destroy_link would otherwise hold its links, and after enough of them nobody could link.
+  void dropLinksOfClosedConnections(const std::vector<int>& openConnections);
   // kNoError for a usable link.
   int32_t check(int32_t link);
   // Message available (0x10) while an answer waits.
@@ -71,8 +76,9 @@ class LinkTable {
 
  private:
   struct Link {
-    explicit Link(Instrument& instrument) : session(instrument) {}
+    Link(Instrument& instrument, int connection) : session(instrument), connection(connection) {}
     Session session;
+    int connection;
     std::string incoming;
     std::string output;
     std::size_t outputRead = 0;  // bytes of `output` already read; long blocks are read in chunks

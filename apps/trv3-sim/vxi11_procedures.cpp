@@ -22,8 +22,9 @@ std::string readReplyData;
 
 extern "C" {
 
-bool_t create_link_1_svc(Create_LinkParms* parms, Create_LinkResp* resp, svc_req*) {
-  const auto created = links().create(parms->device ? parms->device : "");
+bool_t create_link_1_svc(Create_LinkParms* parms, Create_LinkResp* resp, svc_req* request) {
+  const auto created =
+      links().create(parms->device ? parms->device : "", request->rq_xprt->xp_fd);
   resp->error = created.error;
   resp->lid = created.link;
   resp->abortPort = Vxi11Service::active().abortPort();

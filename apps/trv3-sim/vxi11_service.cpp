@@ -1,6 +1,7 @@
 #include "vxi11_service.h"
 
 #include <poll.h>
+#include <rpc/rpc_com.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -24,6 +25,11 @@ Vxi11Service* activeService = nullptr;
 // of writes rather than hundreds of the default size, while the client already reads the first.
 constexpr u_int kCoreSendSize = 256 << 10;
 
+// The longest RPC request taken: a device_write of the longest message and its headers. Setting it
+// also makes tirpc read connections without blocking, so that a client that sends half a request
+// holds neither the other clients nor the simulator's end.
+constexpr int kLongestRequest = vxi11::kLongestMessage + (64 << 10);
+
 // A transport on a socket of `type` bound to the endpoint, sending in pieces of `sendSize` (0: the
 // default); tirpc takes the socket over and closes it with the transport.
 SVCXPRT* rpcTransport(const Endpoint& endpoint, int type, u_int sendSize = 0) {
@@ -45,6 +51,10 @@ void destroyTransport(SVCXPRT*& transport) {
 Vxi11Service::Vxi11Service(Instrument& instrument, const std::string& host, uint16_t portmapPort)
     : links_(instrument, stop_) {
   if (activeService) throw std::logic_error("one VXI-11 service per process");
+  int longestRequest = kLongestRequest;
+  if (!rpc_control(RPC_SVC_CONNMAXREC_SET, &longestRequest)) {
+    throw std::runtime_error("cannot bound the RPC requests");
+  }
   try {
     core_ = rpcTransport({host, 0}, SOCK_STREAM, kCoreSendSize);
     async_ = rpcTransport({host, 0}, SOCK_STREAM);
@@ -86,7 +96,9 @@ void Vxi11Service::stop() {
 }
 
 // tirpc's own svc_run cannot be told to end; this loop polls the same descriptors plus the stop
-// signal. svc_getreq_poll must only count ready descriptors of tirpc's table.
+// signal. svc_getreq_poll must only count ready descriptors of tirpc's table. tirpc closes a
+// connection that its client ended within that call and takes it out of its table; the links of
+// such connections go with it, before a later call could reuse its descriptor for a new one.
 void Vxi11Service::serve() {
   std::vector<pollfd> fds;
   while (!stop_.raised()) {
@@ -99,6 +111,9 @@ void Vxi11Service::serve() {
     }
     if (fds.back().revents != 0) return;
     svc_getreq_poll(fds.data(), ready);
+    std::vector<int> openConnections;
+    for (int i = 0; i < svc_max_pollfd; ++i) openConnections.push_back(svc_pollfd[i].fd);
+    links_.dropLinksOfClosedConnections(openConnections);
   }
 }
 

@@ -74,7 +74,8 @@ TEST(SignalOption, ReadsShapeAndOptionalNumbersInOrder) {
   EXPECT_EQ(square.shape, SignalShape::Square);
   EXPECT_DOUBLE_EQ(square.frequency, defaultSignal(3).frequency);
 
-  for (const char* bad : {"5=sine", "sine", "1=saw", "1=sine:fast", "1=sine:1:2:3:4:5:6:7"}) {
+  for (const char* bad : {"5=sine", "sine", "1=saw", "1=sine:fast", "1=sine:1:2:3:4:5:6:7",
+                          "1=sine:1:2:3:4:5:-1", "1=sine:1:2:3:4:5:7.5", "1=sine:1:2:3:4:5:1e10"}) {
     EXPECT_THROW(parseSignalOption(bad), std::invalid_argument) << bad;
   }
 }
@@ -122,7 +123,12 @@ TEST(JsonConfig, RefusesUnknownKeysAndWrongTypes) {
   for (const char* text :
        {R"({"modle": "TRV30K2A"})", R"({"channels": "four"})", R"({"digital": [16]})",
         R"({"signals": {"5": {}}})", R"({"signals": {"1": {"shape": "saw"}}})",
-        R"({"faults": [{"command": "*IDN?"}]})", R"([1, 2])"}) {
+        R"({"faults": [{"command": "*IDN?"}]})", R"([1, 2])",
+        // whole numbers that do not fit their setting, which would otherwise wrap or be cut
+        R"({"portmap_port": 70000})", R"({"acquire_count": 4294967304})",
+        R"({"clients": 4294967297})", R"({"channels": 2.5})", R"({"digital": 5})",
+        R"({"signals": {"1": {"seed": -1}}})",
+        R"({"faults": [{"command": "*IDN?", "kind": "silent", "times": 4294967297}]})"}) {
     SimulatorConfig config;
     EXPECT_THROW(applyJsonConfig(config, nlohmann::json::parse(text)), std::invalid_argument)
         << text;
@@ -173,8 +179,20 @@ TEST(CommandLineOptions, ReadListsFaultsAndSignals) {
   EXPECT_EQ(line.config->faults.size(), 1u);
   EXPECT_EQ(line.config->signals.at(1).shape, SignalShape::Ramp);
 
-  const char* bad[] = {"trv3-sim", "--display", "maybe"};
-  EXPECT_EQ(parseCommandLine(std::size(bad), bad).exitCode, 2);
+}
+
+TEST(CommandLineOptions, RefuseEveryBadSettingWithExitStatusTwo) {
+  const std::vector<std::vector<const char*>> refused{
+      {"--display", "maybe"},      {"--bogus"},           {"--channels", "7"},
+      {"--clients", "0"},          {"--record-length", "0"}, {"--portmap-port", "70000"},
+      {"--fault", "NOSUCH?=silent"}, {"--config", "/nonexistent/sim.json"},
+  };
+  for (std::vector<const char*> argv : refused) {
+    argv.insert(argv.begin(), "trv3-sim");
+    const CommandLine line = parseCommandLine(static_cast<int>(argv.size()), argv.data());
+    EXPECT_FALSE(line.config) << argv[1];
+    EXPECT_EQ(line.exitCode, 2) << argv[1];
+  }
 }
 
 }  // namespace

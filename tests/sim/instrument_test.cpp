@@ -188,6 +188,15 @@ TEST(SimulatedScope, JoinsTheAnswersOfOneMessage) {
   EXPECT_EQ(scope.ask(";;"), "");
 }
 
+TEST(SimulatedScope, DropsTheAnswersOfAMessageAskingForMoreThanItHolds) {
+  SimulatedScope scope;  // 1000 points per block
+  std::string greedy = ":WAV:DATA?";
+  for (int i = 0; i < 5000; ++i) greedy += ";DATA?";  // some 5 MB of blocks
+  EXPECT_EQ(scope.ask(greedy + ";*OPC?"), "");
+  EXPECT_EQ(scope.ask(":SYST:ERR?;:SYST:ERR?"), "-430,\"Query DEADLOCKED\";+0,\"No error\"");
+  EXPECT_EQ(scope.ask(":WAV:DATA?;DATA?").size(), 2u * (10u + 1000u) + 1u);
+}
+
 Response respond(const std::string& fault, const std::string& message) {
   SimulatorConfig config;
   config.faults.push_back(parseFaultSpec(fault));

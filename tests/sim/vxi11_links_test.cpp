@@ -14,6 +14,7 @@ using ::testing::StartsWith;
 
 constexpr uint32_t kNoWait = 0;
 constexpr uint32_t kWholeAnswer = 1 << 20;
+constexpr int kConnection = 7;
 
 class LinkTableTest : public ::testing::Test {
  protected:
@@ -22,7 +23,7 @@ class LinkTableTest : public ::testing::Test {
         links_(instrument_, stop_) {}
 
   int32_t open() {
-    const auto created = links_.create("inst0");
+    const auto created = links_.create("inst0", kConnection);
     EXPECT_EQ(created.error, kNoError);
     return created.link;
   }
@@ -100,12 +101,12 @@ TEST_F(LinkTableTest, KeepsLinksApartAndForgetsDestroyedOnes) {
   EXPECT_EQ(links_.destroy(first), kNoError);
   EXPECT_EQ(links_.write(first, "*IDN?", true), kInvalidLink);
   EXPECT_EQ(links_.destroy(first), kInvalidLink);
-  EXPECT_EQ(links_.create("gpib0,7").error, kDeviceNotAccessible);
+  EXPECT_EQ(links_.create("gpib0,7", kConnection).error, kDeviceNotAccessible);
 }
 
 TEST_F(LinkTableTest, RefusesLinksBeyondItsLimit) {
   for (std::size_t i = 0; i < LinkTable::kMostLinks; ++i) open();
-  EXPECT_EQ(links_.create("inst0").error, kOutOfResources);
+  EXPECT_EQ(links_.create("inst0", kConnection).error, kOutOfResources);
 }
 
 class FaultyLinkTest : public LinkTableTest {

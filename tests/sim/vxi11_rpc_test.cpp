@@ -7,6 +7,8 @@
 #include <netinet/in.h>
 #include <rpc/rpc.h>
 #include <rpc/pmap_prot.h>  // after rpc.h, which it needs
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -181,6 +183,37 @@ TEST(Vxi11Service, DropsPendingOutputOnDeviceClearAndForgetsDestroyedLinks) {
   EXPECT_EQ(link.readAll(100), "1\n");
   EXPECT_EQ(link.destroy(), 0);
   EXPECT_EQ(link.write("*IDN?"), 4);  // invalid link identifier
+}
+
+TEST(Vxi11Service, ForgetsTheLinksOfClientsThatLeftWithoutDestroyingThem) {
+  SimulatorProcess simulator({"--vxi11"});
+  for (int client = 0; client < 65; ++client) CoreLink();  // at most 64 links at once
+  CoreLink link;
+  link.write("*OPC?");
+  EXPECT_EQ(link.readAll(100), "1\n");
+}
+
+TEST(Vxi11Service, EndsCleanlyWhileAClientHasSentHalfARequest) {
+  SimulatorProcess simulator({"--vxi11"});
+  sockaddr_in portmapAddress = loopback(PMAPPORT);
+  int portmapSocket = RPC_ANYSOCK;
+  const Client portmapper(clnttcp_create(&portmapAddress, PMAPPROG, PMAPVERS, &portmapSocket, 0, 0));
+  ASSERT_TRUE(portmapper);
+  sockaddr_in core = loopback(static_cast<uint16_t>(
+      getPort(portmapper.get(), DEVICE_CORE, DEVICE_CORE_VERSION, IPPROTO_TCP)));
+  const int sloppy = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_EQ(::connect(sloppy, reinterpret_cast<sockaddr*>(&core), sizeof core), 0);
+  // A whole NULL call, whose answer shows that the service has read on, then 4 of 100 bytes.
+  const unsigned char calls[] = {0x80, 0, 0, 40,   0, 0, 0, 1,   0, 0, 0, 0,  0, 0, 0, 2,
+                                 0, 0x06, 0x07, 0xAF, 0, 0, 0, 1, 0, 0, 0, 0,  0, 0, 0, 0,
+                                 0, 0, 0, 0,       0, 0, 0, 0,   0, 0, 0, 0,
+                                 0x80, 0, 0, 100,  0, 0, 0, 0};
+  ASSERT_EQ(::send(sloppy, calls, sizeof calls, 0), ssize_t{sizeof calls});
+  char reply[4];
+  EXPECT_EQ(::recv(sloppy, reply, sizeof reply, MSG_WAITALL), ssize_t{sizeof reply});
+
+  EXPECT_EQ(simulator.terminate(), 0);
+  ::close(sloppy);
 }
 
 TEST(Vxi11Service, ServesTwoLinksAtOnce) {
