@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "fake_sources.h"
+#include "platform/discovery/idn_probe.h"
 #include "platform/runtime/errors.h"
 
 namespace trv3::discovery {
@@ -155,6 +159,45 @@ TEST(DiscoveryControl, ASourceThatIgnoresTheStopHoldsUpNeitherTheSearchNorTheCon
   // The source is still let finish, off the owner's thread.
   std::unique_lock lock(gate->mutex);
   EXPECT_TRUE(gate->opened.wait_for(lock, Generous, [&] { return gate->finished; }));
+}
+
+// Reports the supported scope, and fails as the row asks: as a whole after its report, or in the
+// first of two probes while the second reports.
+class FailingSource : public DiscoverySource {
+ public:
+  FailingSource(bool inProbe, std::function<void()> fail) : inProbe_(inProbe), fail_(std::move(fail)) {}
+  void discover(const SearchLimits& limits, const ReportFinding& report) override {
+    if (!inProbe_) {
+      report(supportedScope);
+      fail_();
+    }
+    probeSideBySide(2, limits, [&](size_t index) { index == 0 ? fail_() : report(supportedScope); });
+  }
+
+ private:
+  bool inProbe_;
+  std::function<void()> fail_;
+};
+
+TEST(DiscoveryControl, NoFailureOfASourceOrOfItsProbesEndsTheHost) {
+  const struct {
+    const char* failure;
+    bool inProbe;
+    std::function<void()> fail;
+  } rows[] = {
+      {"no thread left for the probes", false,
+       [] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); }},
+      {"no memory in the source", false, [] { throw std::bad_alloc(); }},
+      {"no memory in a probe", true, [] { throw std::bad_alloc(); }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.failure);
+    ScopedDiscoverySources sources(sourcesOf(FailingSource(row.inProbe, row.fail)));
+    DiscoveryControl control(Generous);
+    control.setSettings(settingsFor({"TRV30K2A"}));
+    ASSERT_TRUE(control.waitForSearch(Generous));
+    EXPECT_EQ(addressesOf(control), std::vector<std::string>{supportedScope.resourceAddress});
+  }
 }
 
 TEST(DiscoveryControl, WhileASearchRunsWaitingReturnsAtTheCallersTimeOutAndSearchAgainIsRefused) {

@@ -29,7 +29,15 @@ std::optional<std::string> probeIdn(const std::string& address, const SearchLimi
 void probeSideBySide(size_t count, const SearchLimits& limits, const std::function<void(size_t index)>& probe) {
   std::vector<std::jthread> probes;
   probes.reserve(count);
-  for (size_t index = 0; index < count && !limits.expired(); ++index) probes.emplace_back(probe, index);
+  for (size_t index = 0; index < count && !limits.expired(); ++index) {
+    probes.emplace_back([&probe, index] {
+      // Whatever escaped a probe's thread would end the host: such a probe finds nothing.
+      try {
+        probe(index);
+      } catch (...) {
+      }
+    });
+  }
 }
 
 }  // namespace trv3::discovery

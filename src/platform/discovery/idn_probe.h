@@ -25,7 +25,9 @@ std::optional<std::string> probeIdn(const std::string& address, const SearchLimi
 
 // Runs probe(0) .. probe(count - 1) side by side, each on a thread of its own, and returns when all
 // have: one instrument that does not answer must not use up the others' time. Each probe ends by
-// its session's own time-out at the latest; none starts once the search has ended.
+// its session's own time-out at the latest; none starts once the search has ended. A probe that
+// throws finds nothing; a thread that cannot be had ends the launching with std::system_error
+// once the probes already out have returned.
 void probeSideBySide(size_t count, const SearchLimits& limits, const std::function<void(size_t index)>& probe);
 
 }  // namespace trv3::discovery

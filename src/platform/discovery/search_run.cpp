@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/runtime/errors.h"
-
 namespace trv3::discovery {
 
 std::chrono::milliseconds SearchLimits::remaining() const {
@@ -38,12 +36,12 @@ SearchRun::~SearchRun() {
 
 void SearchRun::runSource(size_t index) {
   const SearchLimits limits{deadline_, stopSource_.get_token()};
-  // A source that fails as a whole (its library missing, say) simply finds nothing more.
-  resumeNext([&] {
-    sources_[index]->discover(limits, [this, index](Finding finding) {
-      report(index, std::move(finding));
-    });
-  });
+  // A source that fails as a whole (its library missing, no thread or memory left for its probes)
+  // simply finds nothing more: whatever escaped this thread would end the host.
+  try {
+    sources_[index]->discover(limits, [this, index](Finding finding) { report(index, std::move(finding)); });
+  } catch (...) {
+  }
   std::lock_guard lock(mutex_);
   --runningSources_;
   changed_.notify_all();
