@@ -117,6 +117,38 @@ TEST_F(DiscoveryViewTest, OnlySupportedInstrumentsCanBePicked) {
   });
 }
 
+// A pick the user takes back leaves nothing selected for "&Close" to connect to.
+TEST_F(DiscoveryViewTest, APickTakenBackReachesTheControl) {
+  const struct {
+    const char* gesture;
+    void (*takeBack)(QTreeWidget& rows);
+  } cases[] = {
+      {"Ctrl+click on the picked row",
+       [](QTreeWidget& rows) {
+         QTest::mouseClick(rows.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                           rows.visualItemRect(rows.topLevelItem(0)).center());
+       }},
+      {"click beside the rows",
+       [](QTreeWidget& rows) {
+         QTest::mouseClick(rows.viewport(), Qt::LeftButton, {}, QPoint(10, rows.viewport()->height() - 5));
+       }},
+      {"Ctrl+Space", [](QTreeWidget& rows) { QTest::keyClick(&rows, Qt::Key_Space, Qt::ControlModifier); }},
+  };
+  startSearch();
+  whileShown([&] {
+    control->waitForSearch(10s);
+    QTreeWidget& rows = instruments();
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.gesture);
+      click(*rows.topLevelItem(0));
+      ASSERT_TRUE(control->selectedIndex());
+      c.takeBack(rows);
+      EXPECT_TRUE(rows.selectedItems().isEmpty());
+      EXPECT_FALSE(control->selectedIndex());
+    }
+  });
+}
+
 TEST_F(DiscoveryViewTest, SearchAgainStartsAFreshSearch) {
   startSearch();
   whileShown([this] {

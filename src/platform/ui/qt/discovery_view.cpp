@@ -122,9 +122,15 @@ void DiscoveryView::showProperties() {
 
 void DiscoveryView::userPicked() {
   const QList<QTreeWidgetItem*> picked = list_->selectedItems();
-  if (picked.isEmpty()) return;
-  const int row = list_->indexOfTopLevelItem(picked.front());
-  guard_.run([this, row] { control_.select(static_cast<size_t>(row)); });
+  // An empty list selection is the user taking the pick back (Ctrl+click, a click beside the
+  // rows): the control must not keep an instrument that no longer shows as picked.
+  const int row = picked.isEmpty() ? -1 : list_->indexOfTopLevelItem(picked.front());
+  guard_.run([this, row] {
+    if (row < 0)
+      control_.clearSelection();
+    else
+      control_.select(static_cast<size_t>(row));
+  });
   // A refused pick shows the control's selection again.
   showSelection();
 }
