@@ -102,6 +102,10 @@ TEST_F(BindingTest, ShowsCaptionsAndFontsAndTheirChanges) {
     dialog.lblChannel.setFontSize(9);
     EXPECT_EQ(label.text(), "Kanal");
     EXPECT_EQ(label.font().pointSize(), 9);
+    // Markup in a caption is shown as written: as markup it would draw a smaller "Kanal".
+    const int plainWidth = label.sizeHint().width();
+    dialog.lblChannel.setCaption("<small>Kanal</small>");
+    EXPECT_GT(label.sizeHint().width(), plainWidth);
     EXPECT_EQ(shownWidget<QPushButton>("cmdCancel").text(), "&Abbrechen");
   });
 }

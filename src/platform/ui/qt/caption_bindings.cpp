@@ -83,6 +83,8 @@ class CheckBoxBinding : public CaptionBinding<CheckBox, ModelCheckBox> {
 
 std::unique_ptr<ControlBinding> bindLabel(Label& label, QWidget& parent, UserActionGuard& guard) {
   auto* widget = new QLabel(&parent);
+  // A caption is text as written: tags in a language file are shown, never obeyed as markup.
+  widget->setTextFormat(Qt::PlainText);
   // A label wraps its caption over the lines its height allows.
   widget->setWordWrap(true);
   widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -28,6 +28,9 @@ DiscoveryView::DiscoveryView(discovery::DiscoveryControl& control, UserActionGua
   searchAgain_->setAutoDefault(false);
   status_->setObjectName("searchState");
   supportedModels_->setObjectName("supportedModels");
+  // The model names come from a file the user may have edited: text, never markup.
+  status_->setTextFormat(Qt::PlainText);
+  supportedModels_->setTextFormat(Qt::PlainText);
   supportedModels_->setWordWrap(true);
 
   auto* bottom = new QHBoxLayout;
